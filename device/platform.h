@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
     virtual void refresh() = 0;                     // repaint now, before returning
 };
 
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 using FrameBitmapSource = std::function<const Bitmap24*()>;
 
 class Platform {
@@ -50,8 +55,15 @@ public:
     virtual std::string ansiToUtf8(const char* bytes, size_t count) = 0;
     virtual std::string upperCase(const std::string& text) = 0;
 
-    // The user's time separator for the log's time stamp.
+    // The user's time separator for the log's time stamp, and the local time.
     virtual std::string timeSeparator() = 0;
+    virtual LocalTime localTime() = 0;
+
+    // One value of a profile (INI) file, as text; nullopt when the file,
+    // section or key is missing. Section and key match without regard to case.
+    virtual std::optional<std::string> readProfileString(const std::string& file,
+                                                         const std::string& section,
+                                                         const std::string& key) = 0;
 
     // Files.
     virtual bool directoryExists(const std::string& path) = 0;

@@ -1,0 +1,25 @@
+#pragma once
+// A read-only view of a caller's bitmap in any of the formats the DMD output
+// takes: 8-bit palette (the GIF animation), 24-bit BGR (mirroring) and 32-bit
+// BGRA (still pictures). Rows from the top; stride may include padding.
+#include <cstddef>
+#include <cstdint>
+
+namespace zelk::control {
+
+struct PaletteEntry {
+    uint8_t red = 0, green = 0, blue = 0;
+};
+
+enum class PixelFormat { Palette8, Bgr24, Bgra32 };
+
+struct SourceBitmap {
+    int32_t width = 0;
+    int32_t height = 0;
+    PixelFormat format = PixelFormat::Bgr24;
+    const uint8_t* pixels = nullptr;
+    size_t stride = 0;                       // bytes from one row to the next
+    const PaletteEntry* palette = nullptr;   // 256 entries for Palette8
+};
+
+}  // namespace zelk::control

@@ -1,0 +1,40 @@
+#pragma once
+// DMDDriverUnit: the plug-in's module-level state and the behaviour behind the
+// eleven exported entry points. The exported C functions (exports.cpp) forward
+// to the one instance returned by pluginDriver(); tests and the zelkdmd tool
+// make their own instances over a platform of their choosing.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/platform.h"
+
+namespace zelk::device {
+
+class DmdDriver {
+public:
+    explicit DmdDriver(Platform& platform);
+    ~DmdDriver();
+    DmdDriver(const DmdDriver&) = delete;
+    DmdDriver& operator=(const DmdDriver&) = delete;
+
+    // The four active entry points. None of them lets an exception out.
+    bool Open() noexcept;
+    bool Close() noexcept;
+    void SetGameName(const char* name, int length) noexcept;
+    void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+
+    // For the tool and the tests: what Open would read from the settings.
+    void setMatchReset(int32_t value);
+    int32_t matchReset() const;
+    bool captureActive() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The instance behind the exported entry points, over hostPlatform().
+DmdDriver& pluginDriver();
+
+}  // namespace zelk::device

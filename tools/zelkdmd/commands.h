@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zelk::tools {
+
+// Each returns the process exit status; messages go to stderr, results to stdout.
+int runReplay(const std::vector<std::string>& args);
+int runPlay(const std::vector<std::string>& args);
+
+}  // namespace zelk::tools

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs every test: native (plain and sanitizer builds) and the Windows builds
+# (x64 under Wine, x86 checked statically). Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh all
+jobs=$(nproc)
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== sanitizer build and tests"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
+
+if [ -x scripts/test-windows.sh ]; then
+  echo "== Windows builds"
+  scripts/test-windows.sh
+fi
+echo "all tests passed"

@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/palette_entry.h"
+
 namespace zelk::control {
 
-struct PaletteEntry {
-    uint8_t red = 0, green = 0, blue = 0;
-};
+// The same type as the core's, so a halftone palette can be handed over as is.
+using PaletteEntry = zelk::PaletteEntry;
 
 enum class PixelFormat { Palette8, Bgr24, Bgra32 };
 

@@ -1,0 +1,17 @@
+#pragma once
+// PNG and JPEG decoding for the POSIX still-picture decoder. Each refuses a
+// picture beyond the limits before allocating its pixels and reports every
+// library error as zelk::Error.
+#include <cstdint>
+#include <span>
+
+#include "control/still_picture.h"
+
+namespace zelk::control {
+
+StillPicture decodePng(std::span<const uint8_t> data, const PictureLimits& limits);
+
+// Throws zelk::Error when width x height exceeds the limits or is empty.
+void checkPictureSize(uint64_t width, uint64_t height, const PictureLimits& limits);
+
+}  // namespace zelk::control

@@ -32,19 +32,31 @@ struct Image {
     std::vector<Frame> frames;
 };
 
+// What decode() accepts. The checks run before the memory is allocated, so a
+// hostile header (a logical screen of 65535x65535) costs nothing.
 struct Limits {
     int32_t maxSide = 4096;                    // logical screen and frames
     uint64_t maxPixelsTotal = 64ull << 20;     // summed over all frames
     size_t maxFrames = 10000;
 };
 
-// Throws zelk::Error with a clear reason on truncated, corrupt or oversized data.
+// Throws zelk::Error ("EGifError") with a clear reason on truncated, corrupt
+// or oversized data, and for a file without a frame or with an empty logical
+// screen. Leniency: once one frame is complete, the data may end anywhere;
+// what follows the last complete frame is ignored (a missing trailer, a cut-off
+// last frame). Pixels the LZW data does not cover keep index 0; surplus pixels
+// are ignored. Frames may reach beyond the logical screen; the compositor
+// clips them.
 Image decode(std::span<const uint8_t> data, const Limits& limits = {});
 
 // Composes the frames of an Image as GIF89a prescribes. Canvas: RGB, rows
-// from the top, width * height * 3 bytes (red, green, blue).
+// from the top, width * height * 3 bytes (red, green, blue). The Image must
+// outlive the compositor. Passes: a loop count of N plays N passes, 0 plays
+// without end, no looping extension plays once. Colour indices beyond a
+// frame's palette (or any index of a frame without one) draw black.
 class Compositor {
 public:
+    // Throws zelk::Error when a frame's indices do not match its size.
     explicit Compositor(const Image& image);
     // The composed picture of the current frame.
     const std::vector<uint8_t>& canvas() const;
@@ -52,6 +64,20 @@ public:
     // Next frame; after the last one, back to the first while passes remain
     // (filling the last frame's rectangle with the background first), else stay.
     void advance();
+
+private:
+    void fillRect(const Frame& frame, const uint8_t* rgb);
+    void saveRect(const Frame& frame);
+    void restoreRect(const Frame& frame);
+    void draw(const Frame& frame);
+    void dispose(const Frame& frame);
+
+    const Image& image_;
+    std::vector<uint8_t> canvas_;
+    std::vector<uint8_t> saved_;  // what lay beneath a frame with disposal 3
+    uint8_t background_[3] = {0, 0, 0};
+    size_t current_ = 0;
+    uint32_t passesDone_ = 0;
 };
 
 }  // namespace zelk::gif

@@ -28,6 +28,9 @@ public:
     void setMatchReset(int32_t value);
     int32_t matchReset() const;
     bool captureActive() const;
+    // The frame bitmap (BGR, rows from the top), or null before the first
+    // frame taken in.
+    const Bitmap24* frameBitmap() const;
 
 private:
     struct State;

@@ -1,0 +1,42 @@
+#pragma once
+// The plug-in's module-level state, one instance per loaded library (or per
+// DmdDriver in the tests and the zelkdmd tool). The driver, the capture set
+// and the matching all read and write it, as the units of the plug-in share
+// their globals.
+#include <cstdint>
+#include <string>
+
+#include "device/platform.h"
+
+namespace zelk::device {
+
+struct PluginState {
+    explicit PluginState(Platform& p) : platform(p) {}
+
+    Platform& platform;
+
+    // Driver (entry points, settings, deferred game start).
+    std::string gameName;
+    bool gameStartPending = false;
+    bool b2sInitRequested = false;  // only ever set
+    bool showDmd = false;
+    int32_t matchReset = 100;       // 100 until the first Open reads the settings
+    bool logEnabled = false;        // only ever set
+    std::string pluginFolder;
+    bool captureActive = false;
+
+    // Matching; a game start that switches matching on re-arms lastMatch but
+    // leaves frameCounter running.
+    int32_t lastMatch = -1;
+    int32_t frameCounter = 0;
+    bool exactColorMatch = false;
+
+    // One log line through WriteLog. A failing log never stops the plug-in:
+    // the line is dropped and the caller carries on as if it had been written.
+    void log(const std::string& message, bool fresh = false) noexcept;
+    // Inside a catch block: the headline, then the failure's class name and
+    // message, one line each.
+    void logCurrentFailure(const std::string& headline) noexcept;
+};
+
+}  // namespace zelk::device

@@ -1,0 +1,141 @@
+// The built shared library as a host sees it: loaded with dlopen from a
+// folder of its own, so its log and settings land there, and called through
+// the exported C entry points.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "dmddevice.h"
+#include "fake_platform.h"
+
+namespace {
+
+using zelk::test::TempDir;
+using Lines = std::vector<std::string>;
+
+// The entry points, looked up by their plain names.
+struct Plugin {
+    void* handle = nullptr;
+    decltype(&::Open) open = nullptr;
+    decltype(&::Close) close = nullptr;
+    decltype(&::SetGameName) setGameName = nullptr;
+    decltype(&::Render_RGB24) render = nullptr;
+
+    explicit Plugin(const std::string& path) {
+        handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) throw std::runtime_error(::dlerror());
+        open = find<decltype(open)>("Open");
+        close = find<decltype(close)>("Close");
+        setGameName = find<decltype(setGameName)>("SetGameName");
+        render = find<decltype(render)>("Render_RGB24");
+    }
+    ~Plugin() { ::dlclose(handle); }
+    template <typename F>
+    F find(const char* name) const {
+        return reinterpret_cast<F>(::dlsym(handle, name));
+    }
+    void frame(const std::vector<std::string>& art) const {
+        const std::vector<uint8_t> rgb = zelk::test::frameFromArt(art);
+        render(static_cast<uint16_t>(art[0].size()), static_cast<uint16_t>(art.size()),
+               reinterpret_cast<const rgb24*>(rgb.data()));
+    }
+};
+
+// A copy of the library in a fresh folder, with a trigger folder and a player file.
+struct Installed {
+    TempDir dir;
+    std::string library = dir.path() + "dmddeviceZelk.so";
+    Installed() {
+        std::filesystem::copy_file(ZELK_PLUGIN_PATH, library);
+        ::setenv("ZELK_MEDIA_ROOT", (dir.path() + "media").c_str(), 1);
+        ::setenv("ZELK_PLAYER_LOG", (dir.path() + "player.txt").c_str(), 1);
+    }
+    ~Installed() {
+        ::unsetenv("ZELK_MEDIA_ROOT");
+        ::unsetenv("ZELK_PLAYER_LOG");
+    }
+    Lines log() const { return zelk::test::logMessages(zelk::test::readText(dir.path() + "ZELKLOG.txt")); }
+    std::string player() const { return zelk::test::readText(dir.path() + "player.txt"); }
+    void trigger(const std::string& game, int n, const std::vector<std::string>& art) {
+        zelk::test::writeBytes(dir.path() + "media/" + game + "/ZelkCapture/" + std::to_string(n) + ".bmp",
+                               zelk::writeBmp24(zelk::test::pictureFromArt(art)));
+    }
+};
+
+const std::vector<std::string> kLogo = {"........", ".##..#..", ".#.#.#..", "........"};
+const std::vector<std::string> kBlank = {"........", "........", "........", "........"};
+
+TEST(PluginLibrary, ExportsAllElevenEntryPointsUnmangled) {
+    Installed installed;
+    Plugin plugin(installed.library);
+    for (const char* name : {"Open", "Close", "SetGameName", "Render_RGB24", "PM_GameSettings",
+                             "Set_4_Colors_Palette", "Set_16_Colors_Palette", "Render_4_Shades",
+                             "Render_16_Shades", "Render_PM_Alphanumeric_Frame", "Console_Data"}) {
+        EXPECT_NE(plugin.find<void*>(name), nullptr) << name;
+    }
+}
+
+TEST(PluginLibrary, FramesInTriggersOut) {
+    Installed installed;
+    installed.trigger("game01", 1, kLogo);
+    std::ofstream(installed.dir.path() + "dmddevicezelk.ini") << "[SETTINGS]\r\nMATCHRESET=2\r\n";
+    Plugin plugin(installed.library);
+    EXPECT_TRUE(plugin.open());
+    const std::string name = "VANTOR\\game01";
+    plugin.setGameName(name.c_str(), static_cast<int>(name.size()));
+    for (int i = 0; i < 4; ++i) plugin.frame(kLogo);  // sent on the 1st, re-armed on the 3rd
+    plugin.frame(kBlank);
+    EXPECT_TRUE(plugin.close());
+    EXPECT_EQ(installed.player(), "B2SInit game01\nB2SData D1 1\nB2SData D1 1\n");
+    EXPECT_EQ(installed.log(),
+              (Lines{"Open called", "Set Game Name thread game01", "Set B2S init", "Start Thread Matching",
+                     "create ZelkCap", "Init Game name:game01", "Create Object Display",
+                     "imagedir:" + installed.dir.path() + "media/game01/ZelkCapture", "num images 1",
+                     "Free Object Display"}));
+}
+
+TEST(PluginLibrary, InactiveEntryPointsDoNothing) {
+    Installed installed;
+    Plugin plugin(installed.library);
+    const rgb24 colour{1, 2, 3};
+    const rgb24 palette[16] = {};
+    const uint8_t shades[128 * 32] = {};
+    const uint16_t segments[128] = {};
+    const tPMoptions options = {};
+    plugin.find<decltype(&::PM_GameSettings)>("PM_GameSettings")("x", 0, &options);
+    plugin.find<decltype(&::PM_GameSettings)>("PM_GameSettings")(nullptr, ~0ull, nullptr);
+    plugin.find<decltype(&::Set_4_Colors_Palette)>("Set_4_Colors_Palette")(colour, colour, colour, colour);
+    plugin.find<decltype(&::Set_16_Colors_Palette)>("Set_16_Colors_Palette")(palette);
+    plugin.find<decltype(&::Set_16_Colors_Palette)>("Set_16_Colors_Palette")(nullptr);
+    plugin.find<decltype(&::Render_4_Shades)>("Render_4_Shades")(128, 32, shades);
+    plugin.find<decltype(&::Render_16_Shades)>("Render_16_Shades")(65535, 65535, nullptr);
+    plugin.find<decltype(&::Render_PM_Alphanumeric_Frame)>("Render_PM_Alphanumeric_Frame")(LAYOUT_NONE, segments,
+                                                                                         nullptr);
+    plugin.find<decltype(&::Console_Data)>("Console_Data")(42);
+    EXPECT_FALSE(std::filesystem::exists(installed.dir.path() + "ZELKLOG.txt"));
+    EXPECT_TRUE(plugin.open());
+    plugin.find<decltype(&::Console_Data)>("Console_Data")(42);
+    EXPECT_EQ(installed.log(), (Lines{"Open called"}));
+}
+
+TEST(PluginLibrary, SurvivesALostLogAndHostileCalls) {
+    Installed installed;
+    installed.trigger("g", 1, kLogo);
+    Plugin plugin(installed.library);
+    plugin.open();
+    std::filesystem::remove(installed.dir.path() + "ZELKLOG.txt");
+    plugin.setGameName("g", 1);
+    plugin.setGameName(nullptr, 50);
+    plugin.setGameName("g", 1);
+    plugin.frame(kLogo);
+    plugin.render(0, 0, nullptr);
+    plugin.render(65535, 65535, nullptr);
+    plugin.render(8, 4, nullptr);
+    const std::vector<uint8_t> small(3, 0xFF);
+    plugin.render(1, 1, reinterpret_cast<const rgb24*>(small.data()));
+    EXPECT_TRUE(plugin.close());
+    EXPECT_TRUE(plugin.close());
+    EXPECT_EQ(installed.player(), "B2SData D1 1\n");
+    EXPECT_FALSE(std::filesystem::exists(installed.dir.path() + "ZELKLOG.txt"));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 #include "core/error.h"
 
@@ -115,6 +116,12 @@ void checkSize(const RawHeader& raw, const std::string& name, const BmpLimits& l
         throwBmpError(name, "picture too large (" + std::to_string(raw.width) + "x" +
                                 std::to_string(height) + ", at most " +
                                 std::to_string(limits.maxSide) + " pixels per side)");
+    }
+    // Sides are below 2^31, so this product fits in 64 bits; it must also fit
+    // the address space (a 32-bit build with a raised limit).
+    const uint64_t bytes = static_cast<uint64_t>(raw.width) * static_cast<uint64_t>(height) * 3;
+    if (bytes > std::numeric_limits<size_t>::max() / 2) {
+        throwBmpError(name, "picture too large for this process (" + std::to_string(bytes) + " bytes)");
     }
     header.width = static_cast<int32_t>(raw.width);
     header.height = static_cast<int32_t>(height);

@@ -264,6 +264,13 @@ TEST(BmpReader, RefusesHugeSidesBeforeAllocating) {
                   std::string::npos)
             << e.what();
     }
+    // A caller that lifts the side limit still cannot overflow the size.
+    try {
+        (void)read({.width = INT32_MAX, .height = -INT32_MAX}, BmpLimits{.maxSide = INT32_MAX});
+        ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("too large for this process"), std::string::npos) << e.what();
+    }
     // The limit is the caller's to set.
     const BmpBuild wide{.width = 65, .height = 1, .pixels = std::vector<uint8_t>(196, 0)};
     EXPECT_NO_THROW(read(wide));

@@ -268,6 +268,9 @@ private:
         static constexpr int kStart[] = {0, 4, 2, 1};
         static constexpr int kStep[] = {8, 8, 4, 2};
         const auto width = static_cast<size_t>(frame.width);
+        if (frame.indices.empty()) {
+            return;  // a frame of no pixels: nothing to move
+        }
         size_t source = 0;
         for (int pass = 0; pass < 4; ++pass) {
             for (int y = kStart[pass]; y < frame.height; y += kStep[pass]) {

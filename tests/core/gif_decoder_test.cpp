@@ -90,6 +90,21 @@ TEST(GifDecoder, FrameWithoutAnyPaletteHasAnEmptyOne) {
     EXPECT_EQ(image.frames[0].indices, (std::vector<uint8_t>{1, 0}));
 }
 
+// A frame may have no pixels (interlaced or not); it still counts as a frame.
+TEST(GifDecoder, FramesWithoutPixelsAreKept) {
+    const auto bytes = GifBuilder(2, 2, kFour)
+                           .frame({.width = 0, .height = 5, .interlaced = true})
+                           .frame({.width = 3, .height = 0})
+                           .frame({.width = 0, .height = 0, .interlaced = true})
+                           .trailer()
+                           .bytes();
+    const gif::Image image = gif::decode(bytes);
+    ASSERT_EQ(image.frames.size(), 3u);
+    for (const gif::Frame& f : image.frames) {
+        EXPECT_TRUE(f.indices.empty());
+    }
+}
+
 // Every height exercises a different mix of the four interlace passes.
 TEST(GifDecoder, InterlacedRowsComeBackInOrder) {
     for (int height = 1; height <= 19; ++height) {

@@ -6,8 +6,8 @@
 
 namespace zelk::control {
 
-GifBitmap::GifBitmap(int32_t width, int32_t height, const Palette256& palette)
-    : width_(width), height_(height), quantiser_(palette) {
+GifBitmap::GifBitmap(int32_t width, int32_t height, const HalftoneQuantiser& quantiser)
+    : width_(width), height_(height), quantiser_(quantiser) {
     if (width < 1 || height < 1) {
         throw Error("EInvalidGraphic", "GIF screen of " + std::to_string(width) + " x " +
                                            std::to_string(height) + " pixels");

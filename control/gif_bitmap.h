@@ -13,8 +13,9 @@ namespace zelk::control {
 
 class GifBitmap {
 public:
-    // Throws zelk::Error for a width or height below 1.
-    GifBitmap(int32_t width, int32_t height, const Palette256& palette);
+    // Throws zelk::Error for a width or height below 1. The quantiser holds
+    // the halftone palette and must outlive the bitmap.
+    GifBitmap(int32_t width, int32_t height, const HalftoneQuantiser& quantiser);
 
     // canvas: width * height * 3 bytes, red, green, blue, rows from the top.
     // Throws zelk::Error when its size does not fit the bitmap.
@@ -24,7 +25,7 @@ public:
 
 private:
     int32_t width_, height_;
-    HalftoneQuantiser quantiser_;
+    const HalftoneQuantiser& quantiser_;
     std::vector<uint8_t> indices_;
 };
 

@@ -89,8 +89,8 @@ void MediaPlayer::createGifObjects(const std::string& path) {
     } catch (const Error& failure) {
         throw Error(failure.className(), path + ": " + failure.what());
     }
-    gifBitmap_ = std::make_unique<GifBitmap>(gifImage_->width, gifImage_->height,
-                                             services_.halftonePalette);
+    if (!quantiser_) quantiser_ = std::make_unique<HalftoneQuantiser>(services_.halftonePalette);
+    gifBitmap_ = std::make_unique<GifBitmap>(gifImage_->width, gifImage_->height, *quantiser_);
     gifRenderer_ = std::make_unique<gif::Compositor>(*gifImage_);
 }
 

@@ -17,6 +17,7 @@
 #include "control/still_picture.h"
 #include "control/timer.h"
 #include "core/gif.h"
+#include "core/halftone_palette.h"
 #include "core/palette_entry.h"
 
 namespace zelk::control {
@@ -69,6 +70,9 @@ private:
     std::unique_ptr<gif::Image> gifImage_;
     std::unique_ptr<GifBitmap> gifBitmap_;
     std::unique_ptr<gif::Compositor> gifRenderer_;
+    // Built at the first GIF and kept: preparing the palette look-up costs
+    // milliseconds, and the palette never changes.
+    std::unique_ptr<HalftoneQuantiser> quantiser_;
 };
 
 }  // namespace zelk::control

@@ -3,7 +3,6 @@
 // 24-bit bitmaps) and SendFrameToDmd (sampling a caller's bitmap in place).
 // Every step is rounded to single precision exactly where the DMD output
 // defines it, so both roads give the same bytes.
-#include <cmath>
 #include <cstdint>
 
 namespace zelk::control::bilinear {
@@ -50,6 +49,19 @@ inline Weights weightsFor(const AxisSample& column, const AxisSample& row) {
             product(column.w1, row.w1)};
 }
 
+// Nearest integer, ties to even, for 0 <= value < 2^23: adding 2^23 leaves no
+// bits below the units, so the float addition itself rounds, in the default
+// mode to nearest with ties to even. The casts force that rounding on x87
+// too, where intermediates may be wider. (std::lrint does the same but is a
+// library call here, paid 12,288 times a frame.)
+inline uint8_t roundToByte(float value) {
+    constexpr float kShift = 8388608.0f;  // 2^23
+    if (!(value > 0.0f)) return 0;  // also catches NaN
+    if (value >= 255.0f) return 255;
+    const auto shifted = static_cast<float>(value + kShift);
+    return static_cast<uint8_t>(static_cast<float>(shifted - kShift));
+}
+
 // One byte of a target pixel: the four source bytes times their weights,
 // summed in this order, each addition formed in double and rounded to float;
 // the sum rounded to the nearest integer, ties to even.
@@ -59,8 +71,7 @@ inline uint8_t mixChannel(uint8_t p00, uint8_t p01, uint8_t p10, uint8_t p11, co
     sum = static_cast<float>(static_cast<double>(sum) + p01 * static_cast<double>(w.w01));
     sum = static_cast<float>(static_cast<double>(sum) + p10 * static_cast<double>(w.w10));
     sum = static_cast<float>(static_cast<double>(sum) + p11 * static_cast<double>(w.w11));
-    const long rounded = std::lrint(sum);  // default rounding: nearest, ties to even
-    return static_cast<uint8_t>(rounded < 0 ? 0 : rounded > 255 ? 255 : rounded);
+    return roundToByte(sum);
 }
 
 }  // namespace zelk::control::bilinear

@@ -21,7 +21,9 @@ struct Bgr {
     uint8_t blue, green, red;
 };
 
-// Per-format pixel fetch from a row of the caller's bitmap.
+// Per-format pixel fetch from a row of the caller's bitmap: as blue, green,
+// red, or packed into 32 bits (blue in the low byte) for the resample.
+// Palette pixels go through a table of packed colours made once per frame.
 template <PixelFormat F>
 struct Pixels;
 
@@ -29,12 +31,18 @@ template <>
 struct Pixels<PixelFormat::Bgr24> {
     static constexpr size_t kBytes = 3;
     static Bgr at(const uint8_t* p, const PaletteEntry*) { return {p[0], p[1], p[2]}; }
+    static uint32_t packed(const uint8_t* p, const uint32_t*) {
+        return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+    }
 };
 
 template <>
 struct Pixels<PixelFormat::Bgra32> {
     static constexpr size_t kBytes = 4;
     static Bgr at(const uint8_t* p, const PaletteEntry*) { return {p[0], p[1], p[2]}; }  // alpha dropped
+    static uint32_t packed(const uint8_t* p, const uint32_t*) {
+        return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+    }
 };
 
 template <>
@@ -44,7 +52,19 @@ struct Pixels<PixelFormat::Palette8> {
         const PaletteEntry& e = palette[*p];
         return {e.blue, e.green, e.red};
     }
+    static uint32_t packed(const uint8_t* p, const uint32_t* table) { return table[*p]; }
 };
+
+using PackedPalette = std::array<uint32_t, 256>;
+
+PackedPalette packPalette(const PaletteEntry* palette) {
+    PackedPalette table{};
+    if (palette == nullptr) return table;
+    for (size_t i = 0; i < 256; ++i)
+        table[i] = palette[i].blue | static_cast<uint32_t>(palette[i].green) << 8 |
+                   static_cast<uint32_t>(palette[i].red) << 16;
+    return table;
+}
 
 size_t bytesPerPixel(PixelFormat format) {
     switch (format) {
@@ -93,6 +113,8 @@ void resampleToFrame(const SourceBitmap& s, DmdFrame& frame) {
     for (int32_t x = 0; x < kDmdWidth; ++x)
         offset0[x] = static_cast<size_t>(columns[x].index) * Pixels<F>::kBytes;
 
+    const PackedPalette table =
+        F == PixelFormat::Palette8 ? packPalette(s.palette) : PackedPalette{};
     uint8_t* out = frame.data();
     for (int32_t y = 0; y < kDmdHeight; ++y) {
         const uint8_t* row0 = s.pixels + static_cast<size_t>(rows[y].index) * s.stride;
@@ -100,14 +122,13 @@ void resampleToFrame(const SourceBitmap& s, DmdFrame& frame) {
         for (int32_t x = 0; x < kDmdWidth; ++x) {
             const size_t o0 = offset0[x];
             const size_t o1 = o0 + Pixels<F>::kBytes;
-            const Bgr p00 = Pixels<F>::at(row0 + o0, s.palette);
-            const Bgr p01 = Pixels<F>::at(row1 + o0, s.palette);
-            const Bgr p10 = Pixels<F>::at(row0 + o1, s.palette);
-            const Bgr p11 = Pixels<F>::at(row1 + o1, s.palette);
-            const bilinear::Weights w = bilinear::weightsFor(columns[x], rows[y]);
-            *out++ = bilinear::mixChannel(p00.red, p01.red, p10.red, p11.red, w);
-            *out++ = bilinear::mixChannel(p00.green, p01.green, p10.green, p11.green, w);
-            *out++ = bilinear::mixChannel(p00.blue, p01.blue, p10.blue, p11.blue, w);
+            const uint32_t mixed = bilinear::mixPixel(
+                Pixels<F>::packed(row0 + o0, table.data()), Pixels<F>::packed(row1 + o0, table.data()),
+                Pixels<F>::packed(row0 + o1, table.data()), Pixels<F>::packed(row1 + o1, table.data()),
+                bilinear::weightsFor(columns[x], rows[y]));
+            *out++ = bilinear::channel(mixed, 2);  // red
+            *out++ = bilinear::channel(mixed, 1);
+            *out++ = bilinear::channel(mixed, 0);
         }
     }
 }
@@ -179,11 +200,14 @@ void ResizeBilinear(Bitmap24& bitmap, int32_t width, int32_t height) {
         uint8_t* out = target.row(y);
         for (int32_t x = 0; x < width; ++x) {
             const AxisSample& c = columns[static_cast<size_t>(x)];
-            const size_t o0 = static_cast<size_t>(c.index) * 3, o1 = o0 + 3;
-            const bilinear::Weights w = bilinear::weightsFor(c, r);
-            for (size_t k = 0; k < 3; ++k)
-                *out++ = bilinear::mixChannel(row0[o0 + k], row1[o0 + k], row0[o1 + k],
-                                              row1[o1 + k], w);
+            const uint8_t* a = row0 + static_cast<size_t>(c.index) * 3;
+            const uint8_t* b = row1 + static_cast<size_t>(c.index) * 3;
+            const uint32_t mixed = bilinear::mixPixel(
+                Pixels<PixelFormat::Bgr24>::packed(a, nullptr),
+                Pixels<PixelFormat::Bgr24>::packed(b, nullptr),
+                Pixels<PixelFormat::Bgr24>::packed(a + 3, nullptr),
+                Pixels<PixelFormat::Bgr24>::packed(b + 3, nullptr), bilinear::weightsFor(c, r));
+            for (int k = 0; k < 3; ++k) *out++ = bilinear::channel(mixed, k);
         }
     }
     bitmap = std::move(target);

@@ -34,7 +34,8 @@ std::vector<std::pair<const char*, Palette256>> testPalettes() {
     return palettes;
 }
 
-// Colours next to every cell boundary plus a random sample.
+// Colours on both sides of the cell boundaries (every red and green edge
+// pair with four blue edges each) plus a random sample.
 std::vector<PaletteEntry> testColours() {
     std::vector<PaletteEntry> colours;
     std::vector<uint8_t> edges;
@@ -42,11 +43,13 @@ std::vector<PaletteEntry> testColours() {
         edges.push_back(static_cast<uint8_t>(v));
         edges.push_back(static_cast<uint8_t>(v + 7));
     }
-    for (uint8_t r : edges)
-        for (uint8_t g : edges)
-            for (uint8_t b : edges) colours.push_back({r, g, b});
+    const size_t n = edges.size();
+    for (size_t r = 0; r < n; ++r)
+        for (size_t g = 0; g < n; ++g)
+            for (size_t k = 0; k < 4; ++k)
+                colours.push_back({edges[r], edges[g], edges[(7 * r + 3 * g + 16 * k) % n]});
     std::mt19937 random(7);
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < 20000; ++i)
         colours.push_back({static_cast<uint8_t>(random()), static_cast<uint8_t>(random()),
                            static_cast<uint8_t>(random())});
     return colours;

@@ -2,11 +2,19 @@
 
 #include <cstddef>
 
+#include "device/frame_intake_simd.h"
+
 namespace zelk::device {
 namespace {
 
+bool& vectorLoops() {
+    static bool enabled = simd::available();
+    return enabled;
+}
+
 void swapRow(const uint8_t* src, uint8_t* dst, size_t count) {
-    for (size_t x = 0; x < count; ++x) {
+    const size_t done = vectorLoops() ? simd::swapPixels(src, dst, count) : 0;
+    for (size_t x = done; x < count; ++x) {
         dst[3 * x] = src[3 * x + 2];
         dst[3 * x + 1] = src[3 * x + 1];
         dst[3 * x + 2] = src[3 * x];
@@ -14,8 +22,8 @@ void swapRow(const uint8_t* src, uint8_t* dst, size_t count) {
 }
 
 template <bool Exact>
-void swapAndMaskRow(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count) {
-    for (size_t x = 0; x < count; ++x) {
+void swapAndMaskTail(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t from, size_t count) {
+    for (size_t x = from; x < count; ++x) {
         const uint8_t r = src[3 * x];
         const uint8_t g = src[3 * x + 1];
         const uint8_t b = src[3 * x + 2];
@@ -26,7 +34,19 @@ void swapAndMaskRow(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t coun
     }
 }
 
+void swapAndMaskRow(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count, bool exact) {
+    const size_t done = vectorLoops() ? simd::swapAndMaskPixels(src, dst, mask, count, exact) : 0;
+    if (exact) {
+        swapAndMaskTail<true>(src, dst, mask, done, count);
+    } else {
+        swapAndMaskTail<false>(src, dst, mask, done, count);
+    }
+}
+
 }  // namespace
+
+void useVectorIntake(bool enabled) { vectorLoops() = enabled && simd::available(); }
+bool vectorIntakeInUse() { return vectorLoops(); }
 
 void copyFrameToBitmap(const uint8_t* rgb, Bitmap24& bitmap) {
     swapRow(rgb, bitmap.pixels.data(), static_cast<size_t>(bitmap.width) * bitmap.height);
@@ -39,11 +59,7 @@ void copyFrameAndMask(const uint8_t* rgb, Bitmap24& bitmap, TZelkFrame& live, bo
         // The usual case: mask rows and frame rows line up, so the masked
         // part of the frame is one run.
         const size_t maskedPixels = width * static_cast<size_t>(live.fHeight);
-        if (exactColorMatch) {
-            swapAndMaskRow<true>(rgb, bitmap.pixels.data(), live.Frame.data(), maskedPixels);
-        } else {
-            swapAndMaskRow<false>(rgb, bitmap.pixels.data(), live.Frame.data(), maskedPixels);
-        }
+        swapAndMaskRow(rgb, bitmap.pixels.data(), live.Frame.data(), maskedPixels, exactColorMatch);
         const size_t total = width * static_cast<size_t>(bitmap.height);
         swapRow(rgb + maskedPixels * 3, bitmap.pixels.data() + maskedPixels * 3, total - maskedPixels);
         return;
@@ -55,11 +71,7 @@ void copyFrameAndMask(const uint8_t* rgb, Bitmap24& bitmap, TZelkFrame& live, bo
             swapRow(src, dst, width);
             continue;
         }
-        if (exactColorMatch) {
-            swapAndMaskRow<true>(src, dst, live.row(y), maskWidth);
-        } else {
-            swapAndMaskRow<false>(src, dst, live.row(y), maskWidth);
-        }
+        swapAndMaskRow(src, dst, live.row(y), maskWidth, exactColorMatch);
         swapRow(src + maskWidth * 3, dst + maskWidth * 3, width - maskWidth);
     }
 }

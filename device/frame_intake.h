@@ -17,4 +17,9 @@ void copyFrameToBitmap(const uint8_t* rgb, Bitmap24& bitmap);
 // the bitmap in either direction.
 void copyFrameAndMask(const uint8_t* rgb, Bitmap24& bitmap, TZelkFrame& live, bool exactColorMatch);
 
+// The vector loops are used when the processor has them. Tests and the
+// benchmark switch them off to check and measure the plain loops.
+void useVectorIntake(bool enabled);
+bool vectorIntakeInUse();
+
 }  // namespace zelk::device

@@ -81,8 +81,9 @@ private:
         uint32_t liveOffset = 0;        // region top-left in the live mask
         uint32_t width = 0;
         uint32_t rows = 0;
-        uint32_t probeLive[2] = {0, 0};   // probe samples, as live-mask offsets
-        uint8_t probeValue[2] = {0, 0};   // and the trigger's bytes there
+        uint32_t probeLive[4] = {};   // probe samples, as live-mask offsets
+        uint8_t probeValue[4] = {};   // and the trigger's bytes there
+        bool probed = false;            // probes set (offsets 0 otherwise, never read as a verdict)
         bool neverMatches = false;
     };
 

@@ -1,0 +1,62 @@
+// The frame intake: the vector loops and the plain loops give the frame
+// bitmap and the live mask that the plain mask rule gives, for every frame
+// and mask shape (widths that are no multiple of the vector block included).
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "device/frame_intake.h"
+#include "device/zelk_frame.h"
+
+namespace {
+
+using zelk::Bitmap24;
+using zelk::device::TZelkFrame;
+
+struct Shape {
+    int width, height, maskWidth, maskHeight;
+};
+
+TEST(Intake, VectorAndPlainLoopsAgreeWithTheMaskRule) {
+    const Shape shapes[] = {{128, 32, 128, 32}, {128, 32, 100, 17}, {17, 3, 17, 3}, {33, 5, 16, 5},
+                            {1, 1, 1, 1},       {15, 2, 15, 1},      {48, 4, 47, 4}, {256, 64, 128, 32}};
+    std::mt19937 random(7);
+    const bool hasVectors = [] {
+        zelk::device::useVectorIntake(true);
+        return zelk::device::vectorIntakeInUse();
+    }();
+    for (const bool vector : {false, true}) {
+        if (vector && !hasVectors) continue;
+        zelk::device::useVectorIntake(vector);
+        for (const Shape& s : shapes) {
+            for (const bool exact : {false, true}) {
+                std::vector<uint8_t> rgb(static_cast<size_t>(s.width * s.height * 3));
+                // Values around the threshold, so that off-by-one sums show.
+                for (auto& byte : rgb) byte = static_cast<uint8_t>(random() % 3 ? 60 + random() % 20 : random());
+                Bitmap24 bitmap(s.width, s.height);
+                TZelkFrame live(Bitmap24(s.maskWidth, s.maskHeight), exact);
+                zelk::device::copyFrameAndMask(rgb.data(), bitmap, live, exact);
+
+                Bitmap24 expected(s.width, s.height);
+                for (size_t i = 0; i < rgb.size(); i += 3) {
+                    expected.pixels[i] = rgb[i + 2];
+                    expected.pixels[i + 1] = rgb[i + 1];
+                    expected.pixels[i + 2] = rgb[i];
+                }
+                ASSERT_EQ(bitmap.pixels, expected.pixels) << s.width << "x" << s.height << " vector " << vector;
+                TZelkFrame reference(Bitmap24(s.maskWidth, s.maskHeight), exact);
+                reference.updateFrame(expected, exact);
+                ASSERT_EQ(live.Frame, reference.Frame)
+                    << s.width << "x" << s.height << " mask " << s.maskWidth << "x" << s.maskHeight
+                    << " exact " << exact << " vector " << vector;
+
+                Bitmap24 copied(s.width, s.height);
+                zelk::device::copyFrameToBitmap(rgb.data(), copied);
+                ASSERT_EQ(copied.pixels, expected.pixels);
+            }
+        }
+    }
+    zelk::device::useVectorIntake(true);
+}
+
+}  // namespace

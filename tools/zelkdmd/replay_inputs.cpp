@@ -1,0 +1,119 @@
+#include "tools/zelkdmd/replay_inputs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/bmp_reader.h"
+#include "core/error.h"
+
+namespace zelk::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A DMD frame is a few kilobytes; anything this large is not a DMD picture,
+// and refusing it keeps a stray argument from filling the memory.
+constexpr uintmax_t kMaxBmpFileBytes = 256u << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void fail(const std::string& path, const std::string& why) {
+    throw InputError("frame file '" + path + "': " + why);
+}
+
+File openForReading(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) fail(path, "cannot be found");
+    // The size of a recording must be known up front, so pipes and devices are out.
+    if (!fs::is_regular_file(status)) fail(path, "is not a regular file");
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) fail(path, std::string("cannot be opened: ") + std::strerror(errno));
+    return file;
+}
+
+void readExactly(std::FILE* file, uint8_t* into, size_t count, const std::string& path) {
+    if (count > 0 && std::fread(into, 1, count, file) != count) {
+        fail(path, std::ferror(file) ? "read error" : "ended early (was it changed while reading?)");
+    }
+}
+
+FrameInput inspectBmp(const std::string& path, std::FILE* file, uintmax_t fileBytes) {
+    if (fileBytes > kMaxBmpFileBytes) fail(path, "is a BMP picture larger than 256 MiB");
+    std::vector<uint8_t> bytes(static_cast<size_t>(fileBytes));
+    readExactly(file, bytes.data(), bytes.size(), path);
+
+    Bitmap24 picture;
+    try {
+        picture = readBmp(bytes, path);
+    } catch (const Error& e) {
+        throw InputError(e.what());
+    }
+    if (picture.width < 1 || picture.height < 1) fail(path, "is an empty picture");
+
+    FrameInput input;
+    input.path = path;
+    input.isBmp = true;
+    // readBmp refuses sides above 16384, so both fit the interface's 16 bits.
+    input.size = {static_cast<uint16_t>(picture.width), static_cast<uint16_t>(picture.height)};
+    input.frameCount = 1;
+    // The bitmap stores blue, green, red; a frame is red, green, blue.
+    input.rgb.resize(picture.pixels.size());
+    for (size_t at = 0; at + 2 < picture.pixels.size(); at += 3) {
+        input.rgb[at] = picture.pixels[at + 2];
+        input.rgb[at + 1] = picture.pixels[at + 1];
+        input.rgb[at + 2] = picture.pixels[at];
+    }
+    return input;
+}
+
+}  // namespace
+
+FrameInput inspectFrameFile(const std::string& path, FrameSize rawSize) {
+    File file = openForReading(path);
+    std::error_code ec;
+    const uintmax_t fileBytes = fs::file_size(path, ec);
+    if (ec) fail(path, "its size cannot be read: " + ec.message());
+
+    uint8_t magic[2] = {0, 0};
+    if (fileBytes >= 2) readExactly(file.get(), magic, 2, path);
+    if (magic[0] == 'B' && magic[1] == 'M') {
+        std::rewind(file.get());
+        return inspectBmp(path, file.get(), fileBytes);
+    }
+
+    if (fileBytes % rawSize.bytes() != 0) {
+        fail(path, "holds " + std::to_string(fileBytes) + " bytes, not a whole number of " +
+                       std::to_string(rawSize.width) + "x" + std::to_string(rawSize.height) +
+                       " RGB24 frames of " + std::to_string(rawSize.bytes()) +
+                       " bytes (is --size right?)");
+    }
+    FrameInput input;
+    input.path = path;
+    input.size = rawSize;
+    input.frameCount = fileBytes / rawSize.bytes();
+    return input;
+}
+
+void forEachFrame(const FrameInput& input, const FrameSink& sink) {
+    if (input.isBmp) {
+        sink(input.size.width, input.size.height, input.rgb.data());
+        return;
+    }
+    if (input.frameCount == 0) return;
+    File file = openForReading(input.path);
+    // One frame in memory at a time: recordings may be long.
+    std::vector<uint8_t> frame(input.size.bytes());
+    for (uint64_t n = 0; n < input.frameCount; ++n) {
+        readExactly(file.get(), frame.data(), frame.size(), input.path);
+        if (!sink(input.size.width, input.size.height, frame.data())) return;
+    }
+}
+
+}  // namespace zelk::tools

@@ -1,0 +1,33 @@
+#pragma once
+// Command line of `zelkdmd replay`:
+//   --media-root DIR --game NAME [--match-reset N] [--size WxH] FRAME...
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tools/zelkdmd/replay_inputs.h"
+
+namespace zelk::tools {
+
+// A command line that cannot be used; the message names the argument.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ReplayOptions {
+    std::string mediaRoot;
+    std::string game;
+    int32_t matchReset = 30;   // MATCHRESET when Open finds no settings file
+    FrameSize rawSize;         // 128x32 unless --size says otherwise
+    std::vector<std::string> frameFiles;
+    bool help = false;
+};
+
+// Throws UsageError.
+ReplayOptions parseReplayOptions(const std::vector<std::string>& args);
+
+extern const char* const kReplayUsage;
+
+}  // namespace zelk::tools

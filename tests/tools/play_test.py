@@ -154,6 +154,12 @@ class PlayTest(unittest.TestCase):
         # Played once: the last frame stays and keeps being sent.
         self.assertEqual([self.frame_colour(n) for n in range(1, 6)], [RED, GREEN, BLUE, BLUE, BLUE])
 
+        shutil.rmtree(self.out)
+        run = self.play(os.path.join(self.dir, "anim"), "--ticks", "0", "--out", self.out)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("frames sent: 0\n", run.stdout)
+        self.assertEqual(self.frame_files(), [])
+
     def test_looping_gif_starts_over(self):
         self.write("loop.gif", gif_bytes(128, 32, [WHITE, BLACK], loop=0))
         run = self.play(os.path.join(self.dir, "loop"), "--ticks", "4", "--out", self.out)

@@ -116,7 +116,8 @@ int play(const PlayOptions& options) {
     }
     std::printf("resolved: %s\n", resolved.c_str());
 
-    if (player.gifImage()) {
+    const bool animated = player.gifImage() != nullptr;
+    if (animated) {
         const long ticks = options.ticks.value_or(static_cast<long>(player.gifImage()->frames.size()));
         for (long i = 0; i < ticks && gifTimer.enabled(); ++i) player.GiFTimerTimer();
         player.StopAnimatedGif();
@@ -126,7 +127,7 @@ int play(const PlayOptions& options) {
     std::fflush(stdout);
 
     if (!tap.failure().empty()) return failed(tap.failure());
-    if (tap.framesSent() == 0 && !player.gifImage()) {
+    if (tap.framesSent() == 0 && !animated) {
         const std::string extension = control::extensionOf(resolved, files.folderDelimiters());
         if (control::isStillPictureExtension(extension)) {
             return failed(resolved + ": nothing shown: " + stillPictureProblem(files, pictures, resolved));

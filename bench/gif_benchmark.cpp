@@ -102,8 +102,41 @@ void perFrame(benchmark::State& state, size_t bytes) {
     state.counters["file_bytes"] = static_cast<double>(bytes);
 }
 
+struct MemoryInput {
+    const std::vector<uint8_t>* data;
+    size_t at;
+};
+
+int readMemory(GifFileType* gif, GifByteType* buffer, int length) {
+    auto* in = static_cast<MemoryInput*>(gif->UserData);
+    const size_t n = std::min(static_cast<size_t>(length), in->data->size() - in->at);
+    std::memcpy(buffer, in->data->data() + in->at, n);
+    in->at += n;
+    return static_cast<int>(n);
+}
+
+// Both decoders must yield the same pixels, or the comparison means nothing.
+bool sameAsGiflib(const std::vector<uint8_t>& file) {
+    MemoryInput input{&file, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&input, readMemory, &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK) return false;
+    const zelk::gif::Image image = zelk::gif::decode(file);
+    bool same = image.frames.size() == static_cast<size_t>(gif->ImageCount);
+    for (size_t i = 0; same && i < image.frames.size(); ++i) {
+        const auto& indices = image.frames[i].indices;
+        same = std::memcmp(indices.data(), gif->SavedImages[i].RasterBits, indices.size()) == 0;
+    }
+    DGifCloseFile(gif, &error);
+    return same;
+}
+
 void BM_ZelkDecodeAndCompose(benchmark::State& state) {
     const auto& file = animation(static_cast<int>(state.range(0)));
+    if (!sameAsGiflib(file)) {
+        state.SkipWithError("our decoder and giflib disagree on the animation");
+        return;
+    }
     for (auto _ : state) {
         const zelk::gif::Image image = zelk::gif::decode(file);
         zelk::gif::Compositor compositor(image);
@@ -123,19 +156,6 @@ void BM_ZelkDecodeOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(image.frames.data());
     }
     perFrame(state, file.size());
-}
-
-struct MemoryInput {
-    const std::vector<uint8_t>* data;
-    size_t at;
-};
-
-int readMemory(GifFileType* gif, GifByteType* buffer, int length) {
-    auto* in = static_cast<MemoryInput*>(gif->UserData);
-    const size_t n = std::min(static_cast<size_t>(length), in->data->size() - in->at);
-    std::memcpy(buffer, in->data->data() + in->at, n);
-    in->at += n;
-    return static_cast<int>(n);
 }
 
 void BM_GiflibDecode(benchmark::State& state) {

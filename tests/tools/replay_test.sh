@@ -50,6 +50,15 @@ demo)
   expect_triggers "$(cat "$expected_file")" --media-root "$root" --game zelkdemo "$recording"
   # A trailing slash on the root and "--" before the files change nothing.
   expect_triggers "$(cat "$expected_file")" --game zelkdemo --media-root "$root/" -- "$recording"
+  # The plug-in keeps the part after the last backslash or colon; a VANTOR\
+  # name also makes it call B2SInit, which must not show on stdout.
+  expect_triggers "$(cat "$expected_file")" --media-root "$root" --game 'VANTOR\zelkdemo' "$recording"
+  expect_triggers "$(cat "$expected_file")" --media-root "$root" --game 'C:\Tables\zelkdemo' "$recording"
+  # Triggers that cannot be written are a failure, not an empty result.
+  "$zelkdmd" replay --media-root "$root" --game zelkdemo "$recording" >/dev/full 2>"$work/err"
+  [ $? = 1 ] && grep -q "cannot write" "$work/err" || fail "a failed write to stdout passed"
+  "$zelkdmd" replay --help >"$work/out" 2>"$work/err"
+  [ $? = 0 ] && grep -q "^usage: zelkdmd replay" "$work/out" || fail "--help"
   ;;
 
 bad_arguments)
@@ -62,6 +71,8 @@ bad_arguments)
   expect_refusal 2 "unknown option '--bogus'" "${game[@]}" --bogus "$recording"
   expect_refusal 2 "--size needs a value" "${game[@]}" "$recording" --size
   expect_refusal 2 "at most 127 bytes" --media-root "$root" --game "$long_name" "$recording"
+  # 127 bytes still reach the plug-in whole: it looks for that folder.
+  expect_refusal 1 "/${long_name:1}/ZelkCapture'" --media-root "$root" --game "${long_name:1}" "$recording"
   for size in 0x32 128x0 16385x32 128x16385 128 x32 128x -1x32 128x32x2 axb 128x32.0; do
     expect_refusal 2 "--size '$size'" "${game[@]}" --size "$size" "$recording"
   done

@@ -51,9 +51,11 @@ alignas(16) constexpr ShuffleTable kSwap1 = swapTable<1>();
 alignas(16) constexpr ShuffleTable kSwap2 = swapTable<2>();
 
 __attribute__((target("ssse3"))) inline __m128i gather(const __m128i in[3], const ShuffleTable& table) {
-    const auto mask = [&](int v) { return _mm_load_si128(reinterpret_cast<const __m128i*>(table[v].data())); };
-    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(in[0], mask(0)), _mm_shuffle_epi8(in[1], mask(1))),
-                        _mm_shuffle_epi8(in[2], mask(2)));
+    const __m128i* masks = reinterpret_cast<const __m128i*>(table.data());
+    return _mm_or_si128(
+        _mm_or_si128(_mm_shuffle_epi8(in[0], _mm_load_si128(masks)),
+                     _mm_shuffle_epi8(in[1], _mm_load_si128(masks + 1))),
+        _mm_shuffle_epi8(in[2], _mm_load_si128(masks + 2)));
 }
 
 __attribute__((target("ssse3"))) inline void swapBlock(const __m128i in[3], uint8_t* dst) {

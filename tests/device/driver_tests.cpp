@@ -65,14 +65,6 @@ TEST(Driver, GameNames) {
     }
 }
 
-TEST(Driver, NullNameIsEmpty) {
-    FakePlatform platform;
-    DmdDriver driver(platform);
-    driver.Open();
-    driver.SetGameName(nullptr, 10);
-    EXPECT_EQ(platform.log().back(), "Set Game Name thread ");
-}
-
 TEST(Driver, LogOfAGameStartInOrder) {
     FakePlatform platform;
     platform.addTrigger("game01", 1, pictureFromArt(kArt));
@@ -88,14 +80,10 @@ TEST(Driver, LogOfAGameStartInOrder) {
     EXPECT_EQ(platform.player->calls, (Lines{"B2SInit game01", "B2SData D1 1"}));
     const std::string text = zelk::test::readText(platform.logPath());
     EXPECT_EQ(text.substr(0, 31), "20260307 14:05:09 Open called\r\n");
-}
-
-TEST(Driver, TimeSeparatorOfTheUser) {
-    FakePlatform platform;
+    // The user's time separator, here a dot.
     platform.separator = ".";
-    DmdDriver driver(platform);
-    driver.Open();
-    EXPECT_EQ(zelk::test::readText(platform.logPath()), "20260307 14.05.09 Open called\r\n");
+    driver.SetGameName(nullptr, 10);
+    EXPECT_EQ(text + "20260307 14.05.09 Set Game Name thread \r\n", zelk::test::readText(platform.logPath()));
 }
 
 TEST(Driver, EveryOpenStartsAFreshLogAndReReadsSettings) {

@@ -50,27 +50,36 @@ zelk::Bitmap24 outlined(const Art& frame, int top, int left, int width, int heig
 }
 
 TEST(Matching, ReArmsEveryMatchResetPlusOneFrames) {
-    Game game;  // no settings: MATCHRESET 30
-    game.platform.addTrigger("g", 1, pictureFromArt(kLogo));
-    game.start("g");
-    for (int i = 0; i < 31; ++i) game.show(kBlank);  // frame 31 re-arms
-    std::vector<int> sentOn;
-    for (int i = 1; i <= 100; ++i) {
-        const size_t before = game.sent().size();
-        game.show(kLogo);
-        if (game.sent().size() != before) sentOn.push_back(i);
+    struct Case {
+        const char* settings;
+        int blankFrames;             // shown before the trigger, from the game start
+        std::vector<int> sentOn;     // frames of the trigger (from 1) that send it
+    };
+    const Case cases[] = {
+        {"", 31, {1, 31, 62, 93}},  // default 30; frame 31 re-armed just before
+        {"", 10, {1, 21, 52, 83}},
+        {"[SETTINGS]\nMATCHRESET=2\n", 3, {1, 3, 6, 9, 12, 15, 18, 21, 24, 27}},
+    };
+    for (const Case& c : cases) {
+        Game game(c.settings);
+        game.platform.addTrigger("g", 1, pictureFromArt(kLogo));
+        game.start("g");
+        for (int i = 0; i < c.blankFrames; ++i) game.show(kBlank);
+        std::vector<int> sentOn;
+        for (int i = 1; i <= 100 && sentOn.size() < c.sentOn.size() + 1; ++i) {
+            const size_t before = game.sent().size();
+            game.show(kLogo);
+            if (game.sent().size() != before) sentOn.push_back(i);
+        }
+        if (sentOn.size() > c.sentOn.size()) sentOn.resize(c.sentOn.size());
+        EXPECT_EQ(sentOn, c.sentOn) << c.settings << " after " << c.blankFrames;
     }
-    EXPECT_EQ(sentOn, (std::vector<int>{1, 31, 62, 93}));
-    EXPECT_EQ(game.sent().front(), "B2SData D1 1");
-}
-
-TEST(Matching, MatchResetBelowOneSendsEveryFrame) {
-    for (const char* setting : {"0", "-5"}) {
+    for (const char* setting : {"0", "-5"}) {  // below 1: every frame
         Game game(std::string("[SETTINGS]\nMATCHRESET=") + setting + "\n");
         game.platform.addTrigger("g", 1, pictureFromArt(kLogo));
         game.start("g");
         for (int i = 0; i < 5; ++i) game.show(kLogo);
-        EXPECT_EQ(game.sent().size(), 5u) << setting;
+        EXPECT_EQ(game.sent(), Lines(5, "B2SData D1 1")) << setting;
     }
 }
 

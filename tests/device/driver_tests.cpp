@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/dmd_driver.h"
+#include "device/log_writer.h"
 #include "fake_platform.h"
 
 namespace {
@@ -269,6 +270,31 @@ TEST(Driver, OddFramesAreNeverCopiedPastTheBitmap) {
     }
     EXPECT_EQ(driver.frameBitmap()->width, 4);
     EXPECT_EQ(std::count(platform.preview->calls.begin(), platform.preview->calls.end(), "refresh"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Log, NamesEveryKindOfFailure) {
+    struct Case {
+        std::exception_ptr failure;
+        const char* className;
+        const char* message;
+    };
+    const Case cases[] = {
+        {std::make_exception_ptr(zelk::Error("EBmpError", "1.bmp: truncated")), "EBmpError", "1.bmp: truncated"},
+        {std::make_exception_ptr(std::bad_alloc()), "EOutOfMemory", "std::bad_alloc"},
+        {std::make_exception_ptr(std::runtime_error("odd")), "Exception", "odd"},
+        {std::make_exception_ptr(42), "Exception", "unknown failure"},
+        {nullptr, "Exception", "unknown failure"},
+    };
+    for (const Case& c : cases) {
+        const zelk::device::FailureText text = zelk::device::describeFailure(c.failure);
+        EXPECT_EQ(text.className, c.className);
+        EXPECT_EQ(text.message, c.message);
+    }
+    EXPECT_EQ(zelk::device::formatLogLine({987, 1, 2, 0, 0, 0}, "h", "m"), "09870102 00h00h00 m");
 }
 
 }  // namespace

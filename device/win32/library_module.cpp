@@ -1,0 +1,53 @@
+#include "device/win32/library_module.h"
+
+#include <atomic>
+#include <vector>
+
+#include "device/win32/wide_text.h"
+
+namespace zelk::device::win32 {
+namespace {
+
+std::atomic<bool> detaching{false};
+
+// Any address inside this library identifies its module.
+LPCWSTR addressInThisModule() { return reinterpret_cast<LPCWSTR>(&detaching); }
+
+}  // namespace
+
+HMODULE thisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       addressInThisModule(), &module);
+    return module;
+}
+
+std::string thisModulePath() {
+    // Long paths exceed MAX_PATH: grow until the name fits.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(thisModule(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return wideToUtf8(buffer.data(), length);
+        if (buffer.size() >= 32768) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void pinThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       addressInThisModule(), &module);
+}
+
+bool libraryDetaching() { return detaching.load(); }
+
+}  // namespace zelk::device::win32
+
+// Runs under the loader lock: it only sets a flag. The C runtime runs the
+// static destructors after this returns, and they read the flag.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_DETACH) zelk::device::win32::detaching.store(true);
+    return TRUE;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// TzelkDMDForm: the borderless preview window that shows the frame bitmap
+// 1:1. Its paint area PaintBox1 is the whole client area (no child window).
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "device/platform.h"
+
+namespace zelk::device::win32 {
+
+class TzelkDMDForm : public PreviewWindow {
+public:
+    // Creates the window hidden, 546 x 152 at the system's default place.
+    // Throws zelk::Error when the system refuses the window.
+    explicit TzelkDMDForm(FrameBitmapSource source);
+    ~TzelkDMDForm() override;
+    TzelkDMDForm(const TzelkDMDForm&) = delete;
+    TzelkDMDForm& operator=(const TzelkDMDForm&) = delete;
+
+    void show() override;
+    void setOuterSize(int width, int height) override;
+    void refresh() override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void createWindow();
+    void PaintBox1Paint(HDC dc);
+    void PaintBox1MouseDown(UINT message);
+
+    FrameBitmapSource source_;
+    HWND window_ = nullptr;
+    std::vector<uint8_t> paddedRows_;  // GDI wants rows padded to 4 bytes
+};
+
+}  // namespace zelk::device::win32

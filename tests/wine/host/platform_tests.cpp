@@ -1,0 +1,188 @@
+// The Win32 platform of the plug-in, called directly: registration look-up,
+// profile strings, the log's encoding and appending, text and locale.
+#include <optional>
+
+#include "core/error.h"
+#include "device/win32/player_link_win.h"
+#include "device/win32/win32_platform.h"
+#include "plugin_host.h"
+#include "test_support.h"
+
+namespace zelk::wine {
+namespace {
+
+using device::win32::Win32Platform;
+
+class PlatformTest : public WineTest {
+protected:
+    Win32Platform platform_;
+};
+
+// Restores the user's time separator whatever the test does.
+class TimeSeparatorSetting {
+public:
+    explicit TimeSeparatorSetting(const wchar_t* separator) { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator); }
+    ~TimeSeparatorSetting() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, L":"); }
+    TimeSeparatorSetting(const TimeSeparatorSetting&) = delete;
+    TimeSeparatorSetting& operator=(const TimeSeparatorSetting&) = delete;
+};
+
+TEST_F(PlatformTest, MediaRootFollowsThePlayersRegistration) {
+    EXPECT_EQ(platform_.findMediaRoot(), "");
+    EXPECT_FALSE(playerKeyExists()) << "looking for the player must not create its key";
+
+    registerPlayerKeyWithoutValue();
+    EXPECT_EQ(platform_.findMediaRoot(), "ZelkVideos\\");
+
+    struct Case {
+        std::wstring value;
+        std::string mediaRoot;
+    };
+    const Case cases[] = {
+        {L"", "ZelkVideos\\"},
+        {L"VantorPlayer.exe", "ZelkVideos\\"},
+        {L"C:\\Players\\VantorPlayer.exe", "C:\\Players\\ZelkVideos\\"},
+        {L"D:VantorPlayer.exe", "D:ZelkVideos\\"},
+        // Quotes and arguments stay as they are.
+        {L"\"C:\\Program Files\\Vantor\\VantorPlayer.exe\" /automation",
+         "\"C:\\Program Files\\Vantor\\ZelkVideos\\"},
+        {L"C:\\P\\VantorPlayer.exe /media:C:\\m", "C:\\P\\VantorPlayer.exe /media:C:\\ZelkVideos\\"},
+        {L"C:\\Pl\u00e4yer\u03a9\\VantorPlayer.exe", "C:\\Pl\xc3\xa4yer\xce\xa9\\ZelkVideos\\"},
+    };
+    for (const Case& c : cases) {
+        registerPlayer(c.value);
+        EXPECT_EQ(platform_.findMediaRoot(), c.mediaRoot) << "registered as " << utf8(fs::path(c.value));
+    }
+}
+
+TEST_F(PlatformTest, ProfileStringsByTheProfileFileRules) {
+    std::string longValue(1000, '7');
+    writeFile(folder_ / L"dmddevicezelk.ini", "[Settings]\r\nshowdmd=1\r\nEMPTY=\r\nSpaced =  0x10  \r\nLong=" + longValue +
+                       "\r\n[OTHER]\r\nMATCHRESET=5\r\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"SETTINGS", "SHOWDMD", "1"},          {"settings", "ShowDmd", "1"},
+        {"SETTINGS", "EMPTY", ""},             {"SETTINGS", "SPACED", "0x10"},
+        {"SETTINGS", "LONG", longValue},       {"SETTINGS", "MATCHRESET", std::nullopt},
+        {"SETTINGS", "MISSING", std::nullopt}, {"NOSECTION", "SHOWDMD", std::nullopt},
+    };
+    std::string file = utf8(folder_ / L"dmddevicezelk.ini");
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform_.readProfileString(file, c.section, c.key), c.value) << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(platform_.readProfileString(utf8(folder_ / L"none.ini"), "SETTINGS", "SHOWDMD"), std::nullopt);
+}
+
+TEST_F(PlatformTest, LogLinesInTheAnsiCodePageAppendedOnlyToAnExistingFile) {
+    ASSERT_EQ(GetACP(), 1252u) << "the tests pin a Western European code page";
+    std::string log = utf8(folder_ / L"ZELKLOG.txt");
+
+    try {
+        platform_.writeLogLine(log, "appended\r\n", false);
+        ADD_FAILURE() << "appending to a missing log must fail";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.className(), "EFOpenError");
+        EXPECT_NE(std::string(error.what()).find("ZELKLOG.txt"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(fs::exists(folder_ / L"ZELKLOG.txt")) << "appending never creates the log";
+
+    platform_.writeLogLine(log, "first\r\n", true);
+    platform_.writeLogLine(log, "second\r\n", false);
+    EXPECT_EQ(readFile(folder_ / L"ZELKLOG.txt"), "first\r\nsecond\r\n");
+    platform_.writeLogLine(log, "fresh\r\n", true);
+    // U+03A9 and U+65E5 are not in code page 1252: replaced by the system's
+    // conversion (its best fit, else '?'), not dropped.
+    platform_.writeLogLine(log, "caf\xc3\xa9 \xce\xa9\xe6\x97\xa5!\r\n", false);
+    EXPECT_EQ(readFile(folder_ / L"ZELKLOG.txt"), "fresh\r\ncaf\xe9 O?!\r\n");
+
+    EXPECT_THROW(platform_.writeLogLine(utf8(folder_ / L"missing" / L"ZELKLOG.txt"), "x\r\n", true), Error);
+}
+
+TEST_F(PlatformTest, HostTextAndUpperCaseByTheLocale) {
+    EXPECT_EQ(platform_.ansiToUtf8("\xe9t\xe9", 3), "\xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(platform_.ansiToUtf8("a\0b", 3), std::string("a\0b", 3)) << "a zero byte does not end the name";
+    EXPECT_EQ(platform_.ansiToUtf8("", 0), "");
+    EXPECT_EQ(platform_.upperCase("vantor\\game01"), "VANTOR\\GAME01");
+    EXPECT_EQ(platform_.upperCase("\xc3\xa9t\xc3\xa9"), "\xc3\x89T\xc3\x89");
+}
+
+TEST_F(PlatformTest, TimeSeparatorFollowsTheRegionalSetting) {
+    EXPECT_EQ(platform_.timeSeparator(), ":");
+    {
+        TimeSeparatorSetting dot(L".");
+        EXPECT_EQ(platform_.timeSeparator(), ".");
+    }
+    EXPECT_EQ(platform_.timeSeparator(), ":");
+    device::LocalTime now = platform_.localTime();
+    EXPECT_GE(now.year, 2000);
+    EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
+    EXPECT_TRUE(now.hour < 24 && now.minute < 60 && now.second < 61);
+}
+
+TEST_F(PlatformTest, FilesUnderUnicodeNamesAndBoundedReads) {
+    fs::path folder = folder_ / L"pl\u00e4yer\u03a9";
+    writeFile(folder / L"1.bmp", "0123456789");
+    std::string utf8Folder = utf8(folder);
+    EXPECT_TRUE(platform_.directoryExists(utf8Folder));
+    EXPECT_FALSE(platform_.fileExists(utf8Folder));
+    EXPECT_TRUE(platform_.fileExists(utf8Folder + "\\1.bmp"));
+    EXPECT_FALSE(platform_.directoryExists(utf8Folder + "\\1.bmp"));
+    EXPECT_FALSE(platform_.fileExists(utf8Folder + "\\2.bmp"));
+    std::vector<uint8_t> data = platform_.readFile(utf8Folder + "\\1.bmp", 10);
+    EXPECT_EQ(std::string(data.begin(), data.end()), "0123456789");
+    EXPECT_THROW(platform_.readFile(utf8Folder + "\\1.bmp", 9), Error);
+    EXPECT_THROW(platform_.readFile(utf8Folder + "\\2.bmp", 100), Error);
+}
+
+// The player link alone: connecting on the first call (not at creation),
+// the calls reaching the player's entries 32 and 37 across processes, the
+// failures raised with the class name and message the log shows, and the
+// reference dropped with the object.
+TEST_F(PlatformTest, PlayerDisplayConnectsLazilyAndReachesThePlayer) {
+    fs::path player = folder_ / L"player";
+    registerPlayer(makePlayerFolder(player, "game01", 0).wstring());
+    std::unique_ptr<device::PlayerDisplay> display = platform_.createPlayerDisplay();
+    pumpMessages(200);
+    EXPECT_FALSE(fs::exists(player / L"player_pid.txt")) << "creating the display object does not start the player";
+
+    display->B2SInit(u"", u"game01");
+    display->B2SData(u"D7", 1);
+    display->B2SData(u"D500", -3);
+    EXPECT_EQ(playerCalls(player), (std::vector<std::string>{"B2SInit||game01", "B2SData|D7|1", "B2SData|D500|-3"}));
+
+    writeFile(player / L"player_fail.txt", "");
+    try {
+        display->B2SData(u"D8", 1);
+        ADD_FAILURE() << "a failing call must raise";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.className(), "EOleSysError");
+        EXPECT_TRUE(isComFailure(error.what(), "0x80004005"));
+    }
+    display.reset();
+    EXPECT_TRUE(endPlayers(player, 5000)) << "the player ends once the plug-in lets go of it";
+}
+
+TEST_F(PlatformTest, PlayerDisplayWithoutPlayerRaisesAtEveryCall) {
+    std::unique_ptr<device::PlayerDisplay> display = platform_.createPlayerDisplay();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            display->B2SData(u"D1", 1);
+            ADD_FAILURE() << "no player registered";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.className(), "EOleSysError");
+            EXPECT_TRUE(isComFailure(error.what(), "0x80040154"));  // REGDB_E_CLASSNOTREG
+        }
+    }
+    // Registered later: the next call connects.
+    fs::path player = folder_ / L"player";
+    registerPlayer(makePlayerFolder(player, "game01", 0).wstring());
+    display->B2SData(u"D1", 1);
+    EXPECT_EQ(playerCalls(player), std::vector<std::string>{"B2SData|D1|1"});
+}
+
+}  // namespace
+}  // namespace zelk::wine

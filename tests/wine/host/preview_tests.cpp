@@ -1,0 +1,227 @@
+// The preview window as a user sees it: found by its title, borderless, at
+// its first size, then showing the frames pixel for pixel (read back from
+// the screen), kept by Close, shown again by Open, and safe after unloading.
+#include "plugin_host.h"
+#include "test_support.h"
+
+namespace zelk::wine {
+namespace {
+
+constexpr char showPreview[] = "[SETTINGS]\r\nSHOWDMD=1\r\n";
+
+struct Size {
+    int width;
+    int height;
+    bool operator==(const Size&) const = default;
+};
+
+void PrintTo(const Size& size, std::ostream* out) { *out << size.width << "x" << size.height; }
+
+std::vector<HWND> previewWindows() {
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            wchar_t title[64] = {};
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && GetWindowTextW(window, title, 64) > 0 &&
+                std::wstring(title) == L"zelkDmdForm") {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+Size clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+Size outerSize(HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The window's pixels as RGB triples, read from the screen through the
+// window's device context.
+std::vector<uint8_t> windowPixels(HWND window, Size size) {
+    HDC windowDc = GetWindowDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = -size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memoryDc, bitmap);
+    BitBlt(memoryDc, 0, 0, size.width, size.height, windowDc, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<uint8_t> rgb(static_cast<size_t>(size.width * size.height) * 3);
+    const auto* bgrx = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < static_cast<size_t>(size.width * size.height); ++i) {
+        rgb[i * 3] = bgrx[i * 4 + 2];
+        rgb[i * 3 + 1] = bgrx[i * 4 + 1];
+        rgb[i * 3 + 2] = bgrx[i * 4];
+    }
+    SelectObject(memoryDc, old);
+    DeleteObject(bitmap);
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return rgb;
+}
+
+std::vector<uint8_t> uniform(Size size, COLORREF colour) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(size.width * size.height) * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        rgb[i] = GetRValue(colour);
+        rgb[i + 1] = GetGValue(colour);
+        rgb[i + 2] = GetBValue(colour);
+    }
+    return rgb;
+}
+
+// Every pixel different from its neighbours, so that a shifted or flipped
+// picture cannot pass.
+std::vector<uint8_t> gradientFrame(Size size) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(size.width * size.height) * 3);
+    for (int y = 0; y < size.height; ++y) {
+        for (int x = 0; x < size.width; ++x) {
+            uint8_t* pixel = rgb.data() + (static_cast<size_t>(y) * size.width + x) * 3;
+            pixel[0] = static_cast<uint8_t>(x * 2);
+            pixel[1] = static_cast<uint8_t>(y * 8);
+            pixel[2] = static_cast<uint8_t>(x * 3 + y * 5);
+        }
+    }
+    return rgb;
+}
+
+// Names the first differing pixel instead of printing 12 kB of bytes.
+::testing::AssertionResult samePixels(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
+                                      Size size) {
+    if (actual.size() != expected.size()) return ::testing::AssertionFailure() << "sizes differ";
+    for (size_t i = 0; i < actual.size(); i += 3) {
+        if (actual[i] != expected[i] || actual[i + 1] != expected[i + 1] || actual[i + 2] != expected[i + 2]) {
+            size_t pixel = i / 3;
+            return ::testing::AssertionFailure()
+                   << "pixel (" << pixel % static_cast<size_t>(size.width) << ", "
+                   << pixel / static_cast<size_t>(size.width) << ") is " << int(actual[i]) << "," << int(actual[i + 1])
+                   << "," << int(actual[i + 2]) << ", expected " << int(expected[i]) << "," << int(expected[i + 1])
+                   << "," << int(expected[i + 2]);
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class PreviewTest : public WineTest {
+protected:
+    void openWithPreview() {
+        pluginFolder_ = folder_ / L"plugin";
+        host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, showPreview));
+        ASSERT_TRUE(host_->Open());
+        std::vector<HWND> windows = previewWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        window_ = windows[0];
+    }
+
+    fs::path pluginFolder_;
+    std::unique_ptr<PluginHost> host_;
+    HWND window_ = nullptr;
+};
+
+class PreviewFrameTest : public PreviewTest, public ::testing::WithParamInterface<Size> {};
+
+TEST_P(PreviewFrameTest, BorderlessWindowThenTheFramePixelForPixel) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    EXPECT_TRUE(IsWindowVisible(window_));
+    LONG style = GetWindowLongW(window_, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME | WS_SYSMENU | WS_CHILD));
+    EXPECT_EQ(GetAncestor(window_, GA_PARENT), GetDesktopWindow()) << "a top-level window";
+    EXPECT_EQ(GetWindow(window_, GW_OWNER), nullptr);
+    EXPECT_EQ(clientSize(window_), (Size{546, 152}));
+    EXPECT_EQ(outerSize(window_), (Size{546, 152}));
+    EXPECT_TRUE(samePixels(windowPixels(window_, {546, 152}), uniform({546, 152}, GetSysColor(COLOR_BTNFACE)),
+                           {546, 152}))
+        << "the button-face background before the first frame";
+
+    const Size size = GetParam();
+    std::vector<uint8_t> frame = gradientFrame(size);
+    host_->Render_RGB24(size.width, size.height, frame);
+    EXPECT_EQ(clientSize(window_), size);
+    EXPECT_EQ(outerSize(window_), size);
+    EXPECT_TRUE(samePixels(windowPixels(window_, size), frame, size)) << "painted within Render_RGB24";
+
+    // A repaint the system asks for draws the same frame.
+    InvalidateRect(window_, nullptr, TRUE);
+    pumpMessages(100);
+    EXPECT_TRUE(samePixels(windowPixels(window_, size), frame, size)) << "system repaint";
+}
+
+// 127 x 31: frame rows of 381 bytes, which GDI needs padded to 384.
+INSTANTIATE_TEST_SUITE_P(FrameSizes, PreviewFrameTest, ::testing::Values(Size{128, 32}, Size{127, 31}),
+                         [](const ::testing::TestParamInfo<Size>& param) {
+                             return std::to_string(param.param.width) + "x" + std::to_string(param.param.height);
+                         });
+
+TEST_F(PreviewTest, LaterOpenShowsTheSameWindowAndCloseLeavesIt) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    std::vector<uint8_t> frame = gradientFrame({128, 32});
+    host_->Render_RGB24(128, 32, frame);
+    ShowWindow(window_, SW_HIDE);
+    pumpMessages();
+
+    ASSERT_TRUE(host_->Open());
+    EXPECT_EQ(previewWindows(), std::vector<HWND>{window_});
+    EXPECT_TRUE(IsWindowVisible(window_));
+    EXPECT_EQ(clientSize(window_), (Size{128, 32})) << "resized once, with the first frame only";
+
+    ASSERT_TRUE(host_->Close());
+    EXPECT_TRUE(IsWindowVisible(window_));
+    EXPECT_TRUE(samePixels(windowPixels(window_, {128, 32}), frame, {128, 32}));
+}
+
+TEST_F(PreviewTest, RightAndMiddleButtonsDoNothing) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    host_->Render_RGB24(128, 32, gradientFrame({128, 32}));
+    RECT before{};
+    GetWindowRect(window_, &before);
+    for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}) {
+        PostMessageW(window_, message, 0, MAKELPARAM(10, 10));
+    }
+    pumpMessages(100);
+    RECT after{};
+    GetWindowRect(window_, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_TRUE(IsWindowVisible(window_));
+}
+
+TEST_F(PreviewTest, WindowKeepsTheLibraryLoadedAfterTheHostLetsGo) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    std::vector<uint8_t> frame = gradientFrame({128, 32});
+    host_->Render_RGB24(128, 32, frame);
+    fs::path library = pluginFolder_ / ZELK_PLUGIN_FILE_NAME;
+    host_->unload();
+    EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr) << "the window's code must stay";
+    InvalidateRect(window_, nullptr, TRUE);
+    pumpMessages(100);
+    EXPECT_TRUE(samePixels(windowPixels(window_, {128, 32}), frame, {128, 32}));
+}
+
+TEST_F(PreviewTest, WithoutPreviewTheLibraryUnloads) {
+    pluginFolder_ = folder_ / L"plugin";
+    host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, ""));
+    ASSERT_TRUE(host_->Open());
+    host_->Render_RGB24(128, 32, gradientFrame({128, 32}));
+    EXPECT_TRUE(previewWindows().empty());
+    host_->unload();
+    EXPECT_EQ(GetModuleHandleW((pluginFolder_ / ZELK_PLUGIN_FILE_NAME).c_str()), nullptr);
+}
+
+}  // namespace
+}  // namespace zelk::wine

@@ -2,7 +2,8 @@
 // player's class that serves IPinDisplay and writes every call it receives,
 // one line each, to "player_calls.txt" beside itself. A file
 // "player_fail.txt" beside it makes every call fail with E_FAIL (after the
-// call has been written down).
+// call has been written down); a file "player_quit.txt" makes the player end
+// after the call, as when its user closes it.
 //
 //   fake_player.exe -Embedding   started by COM; ends when its objects are gone
 //   fake_player.exe /active      registers one object as the running
@@ -54,6 +55,7 @@ HRESULT record(const std::string& line) {
         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         CloseHandle(file);
     }
+    if (GetFileAttributesW(besideMe(L"player_quit.txt").c_str()) != INVALID_FILE_ATTRIBUTES) PostQuitMessage(0);
     bool failing = GetFileAttributesW(besideMe(L"player_fail.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
     return failing ? E_FAIL : S_OK;
 }

@@ -186,18 +186,20 @@ TEST_F(PluginTest, RunningPlayerIsUsedBeforeStartingOne) {
     killPlayers(running);
 }
 
-// A player that went away is reached again once it runs anew, rather than
+// A player that was closed is reached again once it runs anew, rather than
 // failing on a dead link until the game's capture set is closed.
-TEST_F(PluginTest, PlayerThatEndedIsReachedAgain) {
+TEST_F(PluginTest, PlayerThatWasClosedIsReachedAgain) {
     setUpPlayerAndPlugin(2);
     ASSERT_TRUE(host_->Open());
     host_->SetGameName("game01");
     show(1);
-    ASSERT_EQ(playerCalls(playerFolder_), (Lines{"B2SData|D1|1"}));
-    killPlayers(playerFolder_);
-    show(2);  // fails on the dead link
-    show(1);  // a new player
-    EXPECT_EQ(playerCalls(playerFolder_), (Lines{"B2SData|D1|1", "B2SData|D1|1"}));
+    writeFile(playerFolder_ / L"player_quit.txt", "");
+    show(2);
+    ASSERT_TRUE(endPlayers(playerFolder_, 5000)) << "the player ends after that call";
+    fs::remove(playerFolder_ / L"player_quit.txt");
+    show(1);  // fails on the dead link
+    show(2);  // connects to a new player
+    EXPECT_EQ(playerCalls(playerFolder_), (Lines{"B2SData|D1|1", "B2SData|D2|1", "B2SData|D2|1"}));
     Lines messages = log();
     std::vector<size_t> failures = failedSends(messages);
     ASSERT_EQ(failures.size(), 1u);

@@ -1,6 +1,8 @@
 // The preview window as a user sees it: found by its title, borderless, at
 // its first size, then showing the frames pixel for pixel (read back from
 // the screen), kept by Close, shown again by Open, and safe after unloading.
+#include <thread>
+
 #include "plugin_host.h"
 #include "test_support.h"
 
@@ -199,6 +201,44 @@ TEST_F(PreviewTest, RightAndMiddleButtonsDoNothing) {
     GetWindowRect(window_, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
     EXPECT_TRUE(IsWindowVisible(window_));
+}
+
+// A real mouse drag through the system's input queue: the left button moves
+// the window with the mouse.
+TEST_F(PreviewTest, LeftButtonDragMovesTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    host_->Render_RGB24(128, 32, gradientFrame({128, 32}));
+    RECT before{};
+    GetWindowRect(window_, &before);
+    POINT start{before.left + 20, before.top + 10};
+    SetCursorPos(start.x, start.y);
+    pumpMessages(100);
+    auto mouse = [](DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    };
+    // The press enters the system's move loop inside the window's message
+    // handler, on this thread; the rest of the drag comes from another
+    // thread, as the real mouse would.
+    std::thread hand([&] {
+        mouse(MOUSEEVENTF_LEFTDOWN);
+        Sleep(200);
+        for (int step = 1; step <= 5; ++step) {
+            SetCursorPos(start.x + 10 * step, start.y + 6 * step);
+            Sleep(50);
+        }
+        mouse(MOUSEEVENTF_LEFTUP);
+    });
+    pumpMessages(1000);
+    hand.join();
+    pumpMessages(100);
+    RECT after{};
+    GetWindowRect(window_, &after);
+    EXPECT_EQ(after.left - before.left, 50);
+    EXPECT_EQ(after.top - before.top, 30);
+    EXPECT_EQ(clientSize(window_), (Size{128, 32}));
 }
 
 TEST_F(PreviewTest, WindowKeepsTheLibraryLoadedAfterTheHostLetsGo) {

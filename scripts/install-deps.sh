@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpng-
           libjpeg62-turbo-dev libgif-dev python3)
 if [ "$what" = all ]; then
   packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-             binutils-mingw-w64-i686 wine wine64 xvfb xauth)
+             binutils-mingw-w64-i686 wine wine64 wine64-tools xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do

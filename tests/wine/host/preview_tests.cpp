@@ -1,6 +1,7 @@
 // The preview window as a user sees it: found by its title, borderless, at
 // its first size, then showing the frames pixel for pixel (read back from
 // the screen), kept by Close, shown again by Open, and safe after unloading.
+#include <algorithm>
 #include <thread>
 
 #include "plugin_host.h"
@@ -186,6 +187,33 @@ TEST_F(PreviewTest, LaterOpenShowsTheSameWindowAndCloseLeavesIt) {
     ASSERT_TRUE(host_->Close());
     EXPECT_TRUE(IsWindowVisible(window_));
     EXPECT_TRUE(samePixels(windowPixels(window_, {128, 32}), frame, {128, 32}));
+}
+
+// The frame bitmap made while the preview was off (matching was on): a later
+// Open with the preview makes the window at 546 x 152 and keeps that size;
+// the frame shows in its top-left corner, the rest in the background colour.
+TEST_F(PreviewTest, FrameBitmapFromBeforeThePreviewKeepsTheWindowSize) {
+    pluginFolder_ = folder_ / L"plugin";
+    host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, ""));
+    writeTriggerImages(folder_ / L"game01" / L"ZelkCapture", 1);  // no player: the current folder
+    ASSERT_TRUE(host_->Open());
+    host_->SetGameName("game01");
+    std::vector<uint8_t> frame = gradientFrame({128, 32});
+    host_->Render_RGB24(128, 32, frame);  // matched (no trigger), so the frame bitmap exists
+    EXPECT_TRUE(previewWindows().empty());
+
+    writeFile(pluginFolder_ / L"dmddevicezelk.ini", showPreview);
+    ASSERT_TRUE(host_->Open());
+    std::vector<HWND> windows = previewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    window_ = windows[0];
+    host_->Render_RGB24(128, 32, frame);
+    EXPECT_EQ(clientSize(window_), (Size{546, 152}));
+    std::vector<uint8_t> expected = uniform({546, 152}, GetSysColor(COLOR_BTNFACE));
+    for (int y = 0; y < 32; ++y) {
+        std::copy_n(frame.begin() + y * 128 * 3, 128 * 3, expected.begin() + y * 546 * 3);
+    }
+    EXPECT_TRUE(samePixels(windowPixels(window_, {546, 152}), expected, {546, 152}));
 }
 
 TEST_F(PreviewTest, RightAndMiddleButtonsDoNothing) {

@@ -250,9 +250,16 @@ TEST_F(PreviewTest, LeftButtonDragMovesTheWindow) {
     // The press enters the system's move loop inside the window's message
     // handler, on this thread; the rest of the drag comes from another
     // thread, as the real mouse would.
+    const DWORD hostThread = GetCurrentThreadId();
     std::thread hand([&] {
         mouse(MOUSEEVENTF_LEFTDOWN);
-        Sleep(200);
+        // Move only once the system's move loop runs, however slow the machine.
+        GUITHREADINFO state{};
+        state.cbSize = sizeof state;
+        for (int wait = 0; wait < 100; ++wait) {
+            if (GetGUIThreadInfo(hostThread, &state) && (state.flags & GUI_INMOVESIZE)) break;
+            Sleep(20);
+        }
         for (int step = 1; step <= 5; ++step) {
             SetCursorPos(start.x + 10 * step, start.y + 6 * step);
             Sleep(50);

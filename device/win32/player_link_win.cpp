@@ -104,24 +104,32 @@ public:
 private:
     // The running player registered as active first, else a new one, which
     // COM starts from the player's registration when it is a local server.
+    // An active entry whose player no longer answers (left behind by a
+    // player that died) does not block the way to a new one.
     IPinDisplay* connect() {
         if (display_ != nullptr) return display_;
-        IUnknown* object = nullptr;
-        HRESULT hr = GetActiveObject(playerDisplayClassId, nullptr, &object);
-        if (FAILED(hr) || object == nullptr) {
-            object = nullptr;
-            hr = CoCreateInstance(playerDisplayClassId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  IID_IUnknown, reinterpret_cast<void**>(&object));
-            if (FAILED(hr)) throwComError(hr);
-            if (object == nullptr) throwComError(E_POINTER);
+        IUnknown* running = nullptr;
+        if (SUCCEEDED(GetActiveObject(playerDisplayClassId, nullptr, &running)) && running != nullptr) {
+            display_ = askForDisplay(running);
+            if (display_ != nullptr) return display_;
         }
-        void* display = nullptr;
-        hr = object->QueryInterface(pinDisplayInterfaceId, &display);
-        object->Release();
+        IUnknown* created = nullptr;
+        HRESULT hr = CoCreateInstance(playerDisplayClassId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      IID_IUnknown, reinterpret_cast<void**>(&created));
         if (FAILED(hr)) throwComError(hr);
-        if (display == nullptr) throwComError(E_NOINTERFACE);
-        display_ = static_cast<IPinDisplay*>(display);
+        if (created == nullptr) throwComError(E_POINTER);
+        display_ = askForDisplay(created, &hr);
+        if (display_ == nullptr) throwComError(FAILED(hr) ? hr : E_NOINTERFACE);
         return display_;
+    }
+
+    // The player's own interface (not IDispatch); releases object.
+    static IPinDisplay* askForDisplay(IUnknown* object, HRESULT* result = nullptr) {
+        void* display = nullptr;
+        HRESULT hr = object->QueryInterface(pinDisplayInterfaceId, &display);
+        object->Release();
+        if (result != nullptr) *result = hr;
+        return SUCCEEDED(hr) ? static_cast<IPinDisplay*>(display) : nullptr;
     }
 
     void check(HRESULT hr) {

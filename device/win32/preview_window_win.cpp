@@ -42,11 +42,13 @@ bool drawable(const Bitmap24* bitmap) {
 TzelkDMDForm::TzelkDMDForm(FrameBitmapSource source) : source_(std::move(source)) { createWindow(); }
 
 TzelkDMDForm::~TzelkDMDForm() {
+    if (window_ == nullptr) return;
+    // Whatever happens to the window, its procedure must never reach this
+    // object again (setting the user data sends no message).
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     // Only the owning thread may destroy the window, and never under the
     // loader lock; at process end the system destroys it anyway.
-    if (window_ == nullptr || libraryDetaching()) return;
-    if (GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId()) return;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    if (libraryDetaching() || GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId()) return;
     DestroyWindow(window_);
     window_ = nullptr;
 }

@@ -8,6 +8,8 @@
 //   fake_player.exe -Embedding   started by COM; ends when its objects are gone
 //   fake_player.exe /active      registers one object as the running
 //                                player and waits until it is ended
+//   fake_player.exe /active-mute the same with an object that no longer
+//                                answers for IPinDisplay (a broken player)
 // Either way it ends by itself after a minute, so a failed test never leaves
 // it behind for long.
 #include <windows.h>
@@ -66,12 +68,12 @@ void quitWhenIdle() {
 
 class PinDisplay : public IPinDisplay {
 public:
-    PinDisplay() { ++liveObjects; servedAnObject = true; }
+    explicit PinDisplay(bool mute = false) : mute_(mute) { ++liveObjects; servedAnObject = true; }
     virtual ~PinDisplay() { --liveObjects; quitWhenIdle(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IPinDisplay)) {
+        if (iid == IID_IUnknown || (!mute_ && (iid == IID_IDispatch || iid == __uuidof(IPinDisplay)))) {
             *out = static_cast<IPinDisplay*>(this);
             AddRef();
             return S_OK;
@@ -114,6 +116,7 @@ public:
 #undef UNUSED_ENTRY
 
 private:
+    bool mute_;
     LONG references_ = 1;
 };
 
@@ -164,8 +167,8 @@ int serveActivation() {
     return 0;
 }
 
-int serveAsRunningPlayer() {
-    auto* object = new PinDisplay;
+int serveAsRunningPlayer(bool mute) {
+    auto* object = new PinDisplay(mute);
     DWORD cookie = 0;
     if (FAILED(RegisterActiveObject(object, playerClassId, ACTIVEOBJECT_STRONG, &cookie))) return 1;
     record("Active");
@@ -193,7 +196,8 @@ int wmain(int argc, wchar_t** argv) {
     notePid();
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     bool active = argc > 1 && lstrcmpiW(argv[1], L"/active") == 0;
-    int result = active ? serveAsRunningPlayer() : serveActivation();
+    bool mute = argc > 1 && lstrcmpiW(argv[1], L"/active-mute") == 0;
+    int result = active || mute ? serveAsRunningPlayer(mute) : serveActivation();
     CoUninitialize();
     return result;
 }

@@ -166,6 +166,32 @@ TEST_F(PlatformTest, PlayerDisplayConnectsLazilyAndReachesThePlayer) {
     EXPECT_TRUE(endPlayers(player, 5000)) << "the player ends once the plug-in lets go of it";
 }
 
+// A running entry that does not give the player's interface (a broken or
+// stale registration as running): the link starts a new player instead of
+// failing on that entry for good.
+TEST_F(PlatformTest, PlayerDisplayPassesOverARunningEntryWithoutTheInterface) {
+    fs::path registered = folder_ / L"player";
+    registerPlayer(makePlayerFolder(registered, "game01", 0).wstring());
+    fs::path running = folder_ / L"running";
+    std::wstring command = L"\"" + makePlayerFolder(running, "game01", 0).wstring() + L"\" /active-mute";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 100 && playerCalls(running).empty(); ++wait) pumpMessages(50);
+    ASSERT_EQ(playerCalls(running), std::vector<std::string>{"Active"});
+
+    std::unique_ptr<device::PlayerDisplay> display = platform_.createPlayerDisplay();
+    display->B2SData(u"D1", 1);
+    EXPECT_EQ(playerCalls(registered), std::vector<std::string>{"B2SData|D1|1"});
+    EXPECT_EQ(playerCalls(running), std::vector<std::string>{"Active"});
+    display.reset();
+    killPlayers(running);
+}
+
 TEST_F(PlatformTest, PlayerDisplayWithoutPlayerRaisesAtEveryCall) {
     std::unique_ptr<device::PlayerDisplay> display = platform_.createPlayerDisplay();
     for (int attempt = 0; attempt < 2; ++attempt) {

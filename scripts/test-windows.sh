@@ -59,6 +59,20 @@ mkfifo "$keeper_input"
 wine cmd.exe <"$keeper_input" >/dev/null 2>&1 &
 exec 9>"$keeper_input"  # cmd.exe waits for input on it until this script ends
 rm -f "$keeper_input"
+# Wait until the prefix's desktop and COM processes run, so that no test
+# program starts them (they would hold its output pipe).
+wine_process_up() {
+  local dir
+  for dir in /proc/[0-9]*; do
+    tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | grep -q "$1" || continue
+    tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+for _ in $(seq 150); do
+  wine_process_up 'explorer.exe /desktop' && wine_process_up 'rpcss.exe' && break
+  sleep 0.2
+done
 
 echo "== Windows x64 tests under Wine"
 ctest --preset win64

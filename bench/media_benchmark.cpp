@@ -43,24 +43,24 @@ public:
 // Eight frames of a colour gradient, each shifted, so every frame differs and
 // has many distinct colours to reduce.
 std::vector<uint8_t> gradientGif(int width, int height) {
-    test::GifSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.loopCount = 0;
+    test::GifDescription gif;
+    gif.width = width;
+    gif.height = height;
+    gif.loopCount = 0;
     for (int i = 0; i < 256; ++i) {
-        spec.globalPalette.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+        gif.globalPalette.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
                                       static_cast<uint8_t>((i * 7) & 255)});
     }
     for (int f = 0; f < 8; ++f) {
-        test::GifFrameSpec frame;
+        test::GifFrameDescription frame;
         frame.width = width;
         frame.height = height;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) frame.indices.push_back(static_cast<uint8_t>(x + y + f * 16));
         }
-        spec.frames.push_back(frame);
+        gif.frames.push_back(frame);
     }
-    return test::writeGif(spec);
+    return test::writeGif(gif);
 }
 
 struct Rig {

@@ -62,7 +62,7 @@ void putImageData(std::vector<uint8_t>& out, const std::vector<uint8_t>& indices
     out.push_back(0);
 }
 
-void putFrame(std::vector<uint8_t>& out, const GifFrameSpec& frame, int globalBits) {
+void putFrame(std::vector<uint8_t>& out, const GifFrameDescription& frame, int globalBits) {
     const bool transparent = frame.transparentIndex >= 0;
     out.insert(out.end(), {0x21, 0xf9, 0x04});
     out.push_back(static_cast<uint8_t>((frame.disposal << 2) | (transparent ? 1 : 0)));
@@ -88,43 +88,43 @@ void putFrame(std::vector<uint8_t>& out, const GifFrameSpec& frame, int globalBi
 
 }  // namespace
 
-std::vector<uint8_t> writeGif(const GifSpec& spec) {
+std::vector<uint8_t> writeGif(const GifDescription& gif) {
     std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
-    put16(out, spec.width);
-    put16(out, spec.height);
-    const int globalBits = tableBits(spec.globalPalette.size());
+    put16(out, gif.width);
+    put16(out, gif.height);
+    const int globalBits = tableBits(gif.globalPalette.size());
     out.push_back(static_cast<uint8_t>(0x80 | 0x70 | globalBits));
-    out.push_back(spec.backgroundIndex);
+    out.push_back(gif.backgroundIndex);
     out.push_back(0);
-    putPalette(out, spec.globalPalette);
-    if (spec.loopCount) {
+    putPalette(out, gif.globalPalette);
+    if (gif.loopCount) {
         out.insert(out.end(), {0x21, 0xff, 0x0b});
         for (char c : std::string_view("NETSCAPE2.0")) out.push_back(static_cast<uint8_t>(c));
         out.insert(out.end(), {0x03, 0x01});
-        put16(out, *spec.loopCount);
+        put16(out, *gif.loopCount);
         out.push_back(0);
     }
-    for (const GifFrameSpec& frame : spec.frames) putFrame(out, frame, globalBits);
+    for (const GifFrameDescription& frame : gif.frames) putFrame(out, frame, globalBits);
     out.push_back(0x3b);
     return out;
 }
 
-GifSpec solidFramesGif(int width, int height, const std::vector<Rgb>& colours,
+GifDescription solidFramesGif(int width, int height, const std::vector<Rgb>& colours,
                        std::optional<uint16_t> loopCount) {
-    GifSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.globalPalette = colours;
-    spec.loopCount = loopCount;
+    GifDescription gif;
+    gif.width = width;
+    gif.height = height;
+    gif.globalPalette = colours;
+    gif.loopCount = loopCount;
     for (size_t i = 0; i < colours.size(); ++i) {
-        GifFrameSpec frame;
+        GifFrameDescription frame;
         frame.width = width;
         frame.height = height;
         frame.indices.assign(static_cast<size_t>(width) * static_cast<size_t>(height),
                              static_cast<uint8_t>(i));
-        spec.frames.push_back(frame);
+        gif.frames.push_back(frame);
     }
-    return spec;
+    return gif;
 }
 
 }  // namespace zelk::test

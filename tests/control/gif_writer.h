@@ -12,7 +12,7 @@ struct Rgb {
     uint8_t red = 0, green = 0, blue = 0;
 };
 
-struct GifFrameSpec {
+struct GifFrameDescription {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<uint8_t> indices;   // width * height
     std::vector<Rgb> localPalette;  // empty: the global one
@@ -20,18 +20,18 @@ struct GifFrameSpec {
     int disposal = 0;
 };
 
-struct GifSpec {
+struct GifDescription {
     int width = 0, height = 0;
     std::vector<Rgb> globalPalette;
     uint8_t backgroundIndex = 0;
     std::optional<uint16_t> loopCount;
-    std::vector<GifFrameSpec> frames;
+    std::vector<GifFrameDescription> frames;
 };
 
-std::vector<uint8_t> writeGif(const GifSpec& spec);
+std::vector<uint8_t> writeGif(const GifDescription& gif);
 
 // A GIF of full-screen frames, each filled with one colour of `colours`.
-GifSpec solidFramesGif(int width, int height, const std::vector<Rgb>& colours,
+GifDescription solidFramesGif(int width, int height, const std::vector<Rgb>& colours,
                        std::optional<uint16_t> loopCount);
 
 }  // namespace zelk::test

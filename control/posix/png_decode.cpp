@@ -30,6 +30,10 @@ StillPicture decodePng(std::span<const uint8_t> data, const PictureLimits& limit
     }
     checkPictureSize(png.image.width, png.image.height, limits);
     png.image.format = PNG_FORMAT_BGRA;
+    // libpng would take untagged 16-bit samples for linear light and brighten
+    // them on the way to 8 bits; the Windows decoder keeps the stored values,
+    // and so do we.
+    png.image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     StillPicture picture;
     picture.width = static_cast<int32_t>(png.image.width);
     picture.height = static_cast<int32_t>(png.image.height);

@@ -1,5 +1,7 @@
 #include "picture_writer.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -25,6 +27,77 @@ std::vector<uint8_t> writePng(int width, int height, const std::vector<uint8_t>&
     }
     out.resize(size);
     return out;
+}
+
+namespace {
+
+void appendBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+uint32_t crc32Of(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xffffffffu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendChunk(std::vector<uint8_t>& png, const char type[4], const std::vector<uint8_t>& body) {
+    appendBigEndian32(png, static_cast<uint32_t>(body.size()));
+    const size_t typeAt = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), body.begin(), body.end());
+    appendBigEndian32(png, crc32Of(png.data() + typeAt, png.size() - typeAt));
+}
+
+// A zlib stream of stored (uncompressed) blocks.
+std::vector<uint8_t> storedZlib(const std::vector<uint8_t>& raw) {
+    std::vector<uint8_t> out = {0x78, 0x01};
+    size_t at = 0;
+    do {
+        const size_t length = std::min<size_t>(raw.size() - at, 65535);
+        const bool last = at + length == raw.size();
+        out.push_back(last ? 1 : 0);
+        out.push_back(static_cast<uint8_t>(length));
+        out.push_back(static_cast<uint8_t>(length >> 8));
+        out.push_back(static_cast<uint8_t>(~length));
+        out.push_back(static_cast<uint8_t>(~length >> 8));
+        out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                   raw.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+    } while (at < raw.size());
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    appendBigEndian32(out, b << 16 | a);
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> writePng16Untagged(int width, int height, const std::vector<uint16_t>& rgb16) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    std::vector<uint8_t> header;
+    appendBigEndian32(header, static_cast<uint32_t>(width));
+    appendBigEndian32(header, static_cast<uint32_t>(height));
+    header.insert(header.end(), {16, 2, 0, 0, 0});  // 16 bits, RGB, deflate, no filter, no interlace
+    appendChunk(png, "IHDR", header);
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // filter: none
+        for (int i = 0; i < width * 3; ++i) {
+            const uint16_t sample = rgb16[static_cast<size_t>(y * width * 3 + i)];
+            raw.push_back(static_cast<uint8_t>(sample >> 8));
+            raw.push_back(static_cast<uint8_t>(sample));
+        }
+    }
+    appendChunk(png, "IDAT", storedZlib(raw));
+    appendChunk(png, "IEND", {});
+    return png;
 }
 
 namespace {

@@ -8,6 +8,10 @@ namespace zelk::test {
 
 // rgba: width * height * 4 bytes, red, green, blue, alpha; rows from the top.
 std::vector<uint8_t> writePng(int width, int height, const std::vector<uint8_t>& rgba);
+// A 16-bit RGB PNG with no gAMA, sRGB or other colour chunk, written byte by
+// byte (stored deflate blocks) because libpng's simplified writer always tags
+// 16-bit data as linear. rgb16: width * height * 3 samples.
+std::vector<uint8_t> writePng16Untagged(int width, int height, const std::vector<uint16_t>& rgb16);
 // rgb: width * height * 3 bytes; grey: one byte per pixel.
 std::vector<uint8_t> writeJpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality = 95);
 std::vector<uint8_t> writeGreyJpeg(int width, int height, const std::vector<uint8_t>& grey);

@@ -42,6 +42,19 @@ TEST(StillPicture, DecodesPngToBgraKeepingAlpha) {
     expectQuarters(translucent, 0, 128);
 }
 
+// A 16-bit PNG without colour information keeps its stored values, scaled to
+// 8 bits, as the Windows decoder gives them: mid grey 0x8080 stays 128 and
+// does not come out brightened to about 188 as if it were linear light.
+TEST(StillPicture, Decodes16BitPngWithoutColourChunkAsStored) {
+    PosixStillPictureDecoder decoder;
+    const std::vector<uint16_t> samples = {0x0000, 0x8080, 0xffff, 0x4040, 0xc0c0, 0x2020};
+    const StillPicture picture = decoder.decode(test::writePng16Untagged(2, 1, samples));
+    ASSERT_EQ(picture.width, 2);
+    ASSERT_EQ(picture.height, 1);
+    EXPECT_EQ(rgbaAt(picture, 0, 0), (std::array<int, 4>{0x00, 0x80, 0xff, 255}));
+    EXPECT_EQ(rgbaAt(picture, 1, 0), (std::array<int, 4>{0x40, 0xc0, 0x20, 255}));
+}
+
 TEST(StillPicture, DecodesColourAndGreyJpeg) {
     PosixStillPictureDecoder decoder;
     std::vector<uint8_t> rgb;

@@ -79,18 +79,20 @@ std::vector<uint8_t> storedZlib(const std::vector<uint8_t>& raw) {
 
 }  // namespace
 
-std::vector<uint8_t> writePng16Untagged(int width, int height, const std::vector<uint16_t>& rgb16) {
+std::vector<uint8_t> writePng16Untagged(int width, int height, int channels,
+                                        const std::vector<uint16_t>& samples) {
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<uint8_t> header;
     appendBigEndian32(header, static_cast<uint32_t>(width));
     appendBigEndian32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {16, 2, 0, 0, 0});  // 16 bits, RGB, deflate, no filter, no interlace
+    const auto colourType = static_cast<uint8_t>(channels == 4 ? 6 : 2);  // RGB with or without alpha
+    header.insert(header.end(), {16, colourType, 0, 0, 0});  // deflate, no filter, no interlace
     appendChunk(png, "IHDR", header);
     std::vector<uint8_t> raw;
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);  // filter: none
-        for (int i = 0; i < width * 3; ++i) {
-            const uint16_t sample = rgb16[static_cast<size_t>(y * width * 3 + i)];
+        for (int i = 0; i < width * channels; ++i) {
+            const uint16_t sample = samples[static_cast<size_t>(y * width * channels + i)];
             raw.push_back(static_cast<uint8_t>(sample >> 8));
             raw.push_back(static_cast<uint8_t>(sample));
         }

@@ -10,8 +10,10 @@ namespace zelk::test {
 std::vector<uint8_t> writePng(int width, int height, const std::vector<uint8_t>& rgba);
 // A 16-bit RGB PNG with no gAMA, sRGB or other colour chunk, written byte by
 // byte (stored deflate blocks) because libpng's simplified writer always tags
-// 16-bit data as linear. rgb16: width * height * 3 samples.
-std::vector<uint8_t> writePng16Untagged(int width, int height, const std::vector<uint16_t>& rgb16);
+// 16-bit data as linear. samples: width * height * channels, red, green,
+// blue and, with 4 channels, alpha.
+std::vector<uint8_t> writePng16Untagged(int width, int height, int channels,
+                                        const std::vector<uint16_t>& samples);
 // rgb: width * height * 3 bytes; grey: one byte per pixel.
 std::vector<uint8_t> writeJpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality = 95);
 std::vector<uint8_t> writeGreyJpeg(int width, int height, const std::vector<uint8_t>& grey);

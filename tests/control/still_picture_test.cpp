@@ -48,11 +48,16 @@ TEST(StillPicture, DecodesPngToBgraKeepingAlpha) {
 TEST(StillPicture, Decodes16BitPngWithoutColourChunkAsStored) {
     PosixStillPictureDecoder decoder;
     const std::vector<uint16_t> samples = {0x0000, 0x8080, 0xffff, 0x4040, 0xc0c0, 0x2020};
-    const StillPicture picture = decoder.decode(test::writePng16Untagged(2, 1, samples));
+    const StillPicture picture = decoder.decode(test::writePng16Untagged(2, 1, 3, samples));
     ASSERT_EQ(picture.width, 2);
     ASSERT_EQ(picture.height, 1);
     EXPECT_EQ(rgbaAt(picture, 0, 0), (std::array<int, 4>{0x00, 0x80, 0xff, 255}));
     EXPECT_EQ(rgbaAt(picture, 1, 0), (std::array<int, 4>{0x40, 0xc0, 0x20, 255}));
+    // With alpha, translucent colours are kept as stored too.
+    const std::vector<uint16_t> translucent = {0x8080, 0x4040, 0xc0c0, 0x8080, 0xffff, 0x2020, 0x0000, 0x4040};
+    const StillPicture withAlpha = decoder.decode(test::writePng16Untagged(2, 1, 4, translucent));
+    EXPECT_EQ(rgbaAt(withAlpha, 0, 0), (std::array<int, 4>{0x80, 0x40, 0xc0, 0x80}));
+    EXPECT_EQ(rgbaAt(withAlpha, 1, 0), (std::array<int, 4>{0xff, 0x20, 0x00, 0x40}));
 }
 
 TEST(StillPicture, DecodesColourAndGreyJpeg) {

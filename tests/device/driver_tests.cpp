@@ -213,6 +213,40 @@ TEST(Driver, CloseFreesTheCaptureSetAndPendingGamesSurviveIt) {
     EXPECT_EQ(platform.player->calls.size(), 2u);
 }
 
+TEST(Driver, SeveralNamesMakeOneGameStartThatReusesTheCaptureSet) {
+    FakePlatform platform;
+    platform.addTrigger("a", 1, pictureFromArt(kArt));
+    platform.addTrigger("b", 1, pictureFromArt(kArt));
+    DmdDriver driver(platform);
+    driver.Open();
+    setName(driver, "a");
+    render(driver);
+    ASSERT_TRUE(driver.captureActive());
+    // Names before the next frame: one game start, with the last of them.
+    setName(driver, "x");
+    setName(driver, "VANTOR\\b");
+    render(driver);
+    EXPECT_TRUE(driver.captureActive());
+    const Lines log = platform.log();
+    ASSERT_GE(log.size(), 7u);
+    EXPECT_EQ(Lines(log.end() - 7, log.end()),
+              (Lines{"Set Game Name thread x", "Set Game Name thread b", "Set B2S init",
+                     "Start Thread Matching", "Init Game name:b",
+                     "imagedir:" + platform.folder() + "media/b/ZelkCapture", "num images 1"}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "create ZelkCap"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Start Thread Matching"), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Create Object Display"), 1);
+    EXPECT_EQ(platform.player->calls, (Lines{"B2SData D1 1", "B2SInit b", "B2SData D1 1"}));
+    // A game without trigger folder switches matching off; the previous
+    // game's set stays loaded but is not consulted.
+    setName(driver, "missing");
+    render(driver);
+    render(driver);
+    EXPECT_FALSE(driver.captureActive());
+    EXPECT_EQ(platform.player->calls.size(), 3u);
+    EXPECT_EQ(platform.log().back(), "No ZelkCapture found:  nothing to do");
+}
+
 TEST(Driver, UnreadableTriggerPictureIsLoggedWithFileAndReason) {
     FakePlatform platform;
     platform.addTrigger("g", 1, pictureFromArt(kArt));

@@ -173,16 +173,7 @@ TEST_F(PlatformTest, PlayerDisplayPassesOverARunningEntryWithoutTheInterface) {
     fs::path registered = folder_ / L"player";
     registerPlayer(makePlayerFolder(registered, "game01", 0).wstring());
     fs::path running = folder_ / L"running";
-    std::wstring command = L"\"" + makePlayerFolder(running, "game01", 0).wstring() + L"\" /active-mute";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int wait = 0; wait < 100 && playerCalls(running).empty(); ++wait) pumpMessages(50);
-    ASSERT_EQ(playerCalls(running), std::vector<std::string>{"Active"});
+    ASSERT_TRUE(startRunningPlayer(makePlayerFolder(running, "game01", 0), L"/active-mute"));
 
     std::unique_ptr<device::PlayerDisplay> display = platform_.createPlayerDisplay();
     display->B2SData(u"D1", 1);

@@ -166,16 +166,7 @@ TEST_F(PluginTest, RunningPlayerIsUsedBeforeStartingOne) {
     setUpPlayerAndPlugin(1);
     fs::path running = folder_ / L"running";
     fs::path program = makePlayerFolder(running, "game01", 0);
-    std::wstring command = L"\"" + program.wstring() + L"\" /active";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int wait = 0; wait < 100 && playerCalls(running).empty(); ++wait) pumpMessages(50);
-    ASSERT_EQ(playerCalls(running), (Lines{"Active"}));
+    ASSERT_TRUE(startRunningPlayer(program, L"/active"));
 
     ASSERT_TRUE(host_->Open());
     host_->SetGameName("game01");

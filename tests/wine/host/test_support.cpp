@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/bmp_writer.h"
+#include "plugin_host.h"
 
 namespace zelk::wine {
 namespace {
@@ -221,6 +222,26 @@ void WineTest::TearDown() {
          it.increment(error)) {
         if (it->path().filename() == L"player_pid.txt") endPlayers(it->path().parent_path());
     }
+}
+
+}  // namespace zelk::wine
+
+namespace zelk::wine {
+
+bool startRunningPlayer(const fs::path& program, const std::wstring& switches) {
+    std::wstring command = L"\"" + program.wstring() + L"\" " + switches;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const fs::path folder = program.parent_path();
+    for (int wait = 0; wait < 100 && playerCalls(folder).empty(); ++wait) pumpMessages(50);
+    return playerCalls(folder) == std::vector<std::string>{"Active"};
 }
 
 }  // namespace zelk::wine

@@ -39,6 +39,10 @@ void writeTriggerImages(const fs::path& folder, int count);
 fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count);
 // The calls the stand-in player in folder received, one line each.
 std::vector<std::string> playerCalls(const fs::path& folder);
+// Starts the stand-in player program with the given switches (for example
+// "/active") and waits until it has registered itself as running. True when
+// it did.
+bool startRunningPlayer(const fs::path& program, const std::wstring& switches);
 // Waits a little for the stand-in players started from folder to end by
 // themselves, then ends the rest. True when all had ended by themselves.
 bool endPlayers(const fs::path& folder, DWORD waitMs = 3000);

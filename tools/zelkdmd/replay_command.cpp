@@ -21,6 +21,15 @@ constexpr int kUsageExit = 2;
 constexpr int kInputExit = 1;
 
 // The plug-in keeps only the part of the name after its last backslash or colon.
+// The path in single quotes. Built by appending: GCC 12 warns falsely
+// (-Wrestrict inside libstdc++) about "'" + path.string() at -O3.
+std::string quoted(const fs::path& path) {
+    std::string text(1, '\'');
+    text += path.string();
+    text += '\'';
+    return text;
+}
+
 std::string folderGameName(const std::string& game) {
     const size_t cut = game.find_last_of("\\:");
     return cut == std::string::npos ? game : game.substr(cut + 1);
@@ -31,20 +40,20 @@ std::string folderGameName(const std::string& game) {
 // user what the log would have said.
 std::string whyMatchingIsOff(const ReplayOptions& options) {
     const fs::path folder = fs::path(options.mediaRoot) / folderGameName(options.game) / "ZelkCapture";
-    if (!fs::is_directory(folder)) return "there is no trigger folder '" + folder.string() + "'";
-    if (!fs::exists(folder / "1.bmp")) return "'" + (folder / "1.bmp").string() + "' is missing";
+    if (!fs::is_directory(folder)) return "there is no trigger folder " + quoted(folder);
+    if (!fs::exists(folder / "1.bmp")) return quoted(folder / "1.bmp") + " is missing";
     for (int n = 1; n <= 500; ++n) {
         const fs::path picture = folder / (std::to_string(n) + ".bmp");
         if (!fs::exists(picture)) break;
         try {
             if (!inspectFrameFile(picture.string(), FrameSize{}).isBmp) {
-                return "'" + picture.string() + "' is not a BMP picture";
+                return quoted(picture) + " is not a BMP picture";
             }
         } catch (const InputError& e) {
             return std::string("a trigger picture cannot be used: ") + e.what();
         }
     }
-    return "no trigger picture in '" + folder.string() + "' could be used";
+    return "no trigger picture in " + quoted(folder) + " could be used";
 }
 
 int replay(const ReplayOptions& options) {

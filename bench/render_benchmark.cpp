@@ -23,7 +23,7 @@
 #include "core/bmp_writer.h"
 #include "device/dmd_driver.h"
 #include "device/frame_intake.h"
-#include "device/posix/posix_platform.h"
+#include "device/platform.h"
 
 namespace {
 
@@ -61,8 +61,9 @@ public:
     }
 };
 
-// Trigger pictures on disk, a quiet player, no log (the host never opened it).
-class BenchPlatform : public zelk::device::PosixPlatform {
+// Trigger pictures on disk, a quiet player, no log (the host never opened it);
+// the other services are the system's own.
+class BenchPlatform : public zelk::device::PlayerLink {
 public:
     BenchPlatform() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zelk-bench-XXXXXX").string();
@@ -76,6 +77,10 @@ public:
     std::string findMediaRoot() override { return root_; }
     std::unique_ptr<zelk::device::PlayerDisplay> createPlayerDisplay() override {
         return std::make_unique<QuietPlayer>();
+    }
+    operator zelk::device::Platform() {
+        const zelk::device::Platform host = zelk::device::hostPlatform();
+        return {host.files, host.clockAndText, host.settings, *this, host.previewWindows};
     }
     void addTrigger(const std::string& game, int n, const Bitmap24& picture) {
         const std::string folder = root_ + game + "/ZelkCapture/";

@@ -1,11 +1,14 @@
-#include "control/posix/device_library_posix.h"
-
+// A DMD device library loaded by path with dlopen: the POSIX stand-in for the
+// "dmddevice" library of the Windows program.
 #include <dlfcn.h>
 
+#include <string>
+
+#include "control/dmd_device.h"
 #include "core/error.h"
+#include "dmddevice.h"
 
 namespace zelk::control {
-
 namespace {
 
 std::string lastDlError() {
@@ -13,54 +16,63 @@ std::string lastDlError() {
     return message != nullptr ? message : "unknown reason";
 }
 
-template <typename Fn>
-Fn asFunction(void* symbol) {
-    // dlsym hands out data pointers; POSIX guarantees the conversion.
-    return reinterpret_cast<Fn>(symbol);
-}
+class DeviceLibrary final : public DmdDevice {
+public:
+    explicit DeviceLibrary(const std::string& path);
+    ~DeviceLibrary() override { dlclose(handle_); }
+    DeviceLibrary(const DeviceLibrary&) = delete;
+    DeviceLibrary& operator=(const DeviceLibrary&) = delete;
 
-}  // namespace
+    // The results of Open and Close are not examined: a failing device goes
+    // unnoticed, as with the linked library on Windows.
+    void Open() override { open_(); }
+    void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const void* options) override {
+        gameSettings_(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
+    }
+    void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) override {
+        render_(width, height, reinterpret_cast<const rgb24*>(frame));
+    }
+    void Close() override { close_(); }
+
+private:
+    template <typename Fn>
+    Fn bind(const char* name) {
+        dlerror();  // clear a stale message
+        void* symbol = dlsym(handle_, name);
+        if (symbol == nullptr)
+            throw Error("EDeviceLibrary",
+                        "DMD device library \"" + path_ + "\" lacks the entry point \"" + name + "\"");
+        // dlsym hands out data pointers; POSIX guarantees the conversion.
+        return reinterpret_cast<Fn>(symbol);
+    }
+
+    std::string path_;
+    void* handle_ = nullptr;
+    decltype(&::Open) open_ = nullptr;
+    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
+    decltype(&::Render_RGB24) render_ = nullptr;
+    decltype(&::Close) close_ = nullptr;
+};
 
 DeviceLibrary::DeviceLibrary(const std::string& path) : path_(path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr)
-        throw Error("EDeviceLibrary",
-                    "cannot load DMD device library \"" + path + "\": " + lastDlError());
+        throw Error("EDeviceLibrary", "cannot load DMD device library \"" + path + "\": " + lastDlError());
     try {
-        open_ = asFunction<OpenFn>(resolve("Open"));
-        gameSettings_ = asFunction<GameSettingsFn>(resolve("PM_GameSettings"));
-        render_ = asFunction<RenderFn>(resolve("Render_RGB24"));
-        close_ = asFunction<CloseFn>(resolve("Close"));
+        open_ = bind<decltype(open_)>("Open");
+        gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
+        render_ = bind<decltype(render_)>("Render_RGB24");
+        close_ = bind<decltype(close_)>("Close");
     } catch (...) {
         dlclose(handle_);
         throw;
     }
 }
 
-DeviceLibrary::~DeviceLibrary() { dlclose(handle_); }
+}  // namespace
 
-void* DeviceLibrary::resolve(const char* name) {
-    dlerror();  // clear a stale message
-    void* symbol = dlsym(handle_, name);
-    if (symbol == nullptr)
-        throw Error("EDeviceLibrary", "DMD device library \"" + path_ +
-                                          "\" lacks the entry point \"" + name + "\"");
-    return symbol;
+std::unique_ptr<DmdDevice> loadDmdDevice(const std::string& path) {
+    return std::make_unique<DeviceLibrary>(path);
 }
-
-// The results of Open and Close are not examined: a failing device goes
-// unnoticed, as with the linked library on Windows.
-void DeviceLibrary::Open() { open_(); }
-
-void DeviceLibrary::PM_GameSettings(const char* gameName, uint64_t hardwareGeneration,
-                                    const void* options) {
-    gameSettings_(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
-}
-
-void DeviceLibrary::Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) {
-    render_(width, height, reinterpret_cast<const rgb24*>(frame));
-}
-
-void DeviceLibrary::Close() { close_(); }
 
 }  // namespace zelk::control

@@ -7,7 +7,7 @@
 
 #include "core/error.h"
 
-namespace zelk::control::win32 {
+namespace zelk::control {
 
 std::wstring toWidePath(const std::string& path) {
     if (path.empty()) return {};
@@ -31,4 +31,4 @@ std::string fromWideName(const wchar_t* name) {
     return text;
 }
 
-}  // namespace zelk::control::win32
+}  // namespace zelk::control

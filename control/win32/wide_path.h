@@ -3,10 +3,10 @@
 // functions take UTF-16.
 #include <string>
 
-namespace zelk::control::win32 {
+namespace zelk::control {
 
 // Throws zelk::Error for text that is not valid UTF-8 or too long.
 std::wstring toWidePath(const std::string& path);
 std::string fromWideName(const wchar_t* name);
 
-}  // namespace zelk::control::win32
+}  // namespace zelk::control

@@ -1,11 +1,13 @@
-#include "control/win32/still_picture_wic.h"
-
+// The Windows Imaging Component, which recognises the format by content (JPEG,
+// PNG, and whatever else the system has a codec for) and converts the first
+// frame to 32-bit BGRA.
 #include <windows.h>
 #include <wincodec.h>
 
 #include <cstdio>
 #include <string>
 
+#include "control/still_picture.h"
 #include "core/error.h"
 
 namespace zelk::control {
@@ -37,17 +39,14 @@ void check(HRESULT result, const char* step) {
     }
 }
 
-void checkSize(UINT width, UINT height, const PictureLimits& limits) {
-    const uint64_t w = width, h = height;
-    if (w < 1 || h < 1 || w > static_cast<uint64_t>(limits.maxSide) || h > static_cast<uint64_t>(limits.maxSide) ||
-        w * h > limits.maxPixels) {
-        throw Error("EInvalidGraphic", "picture of " + std::to_string(w) + " x " + std::to_string(h) +
-                                           " pixels refused (at most " + std::to_string(limits.maxSide) +
-                                           " per side and " + std::to_string(limits.maxPixels) + " pixels)");
-    }
-}
+class WicStillPictureDecoder final : public StillPictureDecoder {
+public:
+    explicit WicStillPictureDecoder(const PictureLimits& limits) : limits_(limits) {}
+    StillPicture decode(std::span<const uint8_t> data) override;
 
-}  // namespace
+private:
+    PictureLimits limits_;
+};
 
 StillPicture WicStillPictureDecoder::decode(std::span<const uint8_t> data) {
     if (data.empty() || data.size() > MAXDWORD) throw Error("EInvalidGraphic", "picture: no data");
@@ -66,7 +65,7 @@ StillPicture WicStillPictureDecoder::decode(std::span<const uint8_t> data) {
     check(decoder->GetFrame(0, frame.out()), "reading the first frame");
     UINT width = 0, height = 0;
     check(frame->GetSize(&width, &height), "reading the size");
-    checkSize(width, height, limits_);
+    checkPictureSize(width, height, limits_);
     ComRef<IWICBitmapSource> converted;
     check(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), converted.out()),
           "converting to 32-bit pixels");
@@ -79,6 +78,12 @@ StillPicture WicStillPictureDecoder::decode(std::span<const uint8_t> data) {
     check(converted->CopyPixels(nullptr, stride, static_cast<UINT>(picture.pixels.size()), picture.pixels.data()),
           "decoding the pixels");
     return picture;
+}
+
+}  // namespace
+
+std::unique_ptr<StillPictureDecoder> makeStillPictureDecoder(const PictureLimits& limits) {
+    return std::make_unique<WicStillPictureDecoder>(limits);
 }
 
 }  // namespace zelk::control

@@ -1,4 +1,4 @@
-#include "control/win32/win32_file_system.h"
+#include "control/file_system.h"
 
 #include <windows.h>
 
@@ -9,8 +9,6 @@
 
 namespace zelk::control {
 namespace {
-
-using win32::toWidePath;
 
 struct FindCloser {
     HANDLE handle;
@@ -41,7 +39,15 @@ bool linkLeadsToFile(const std::wstring& path) {
     return GetFileInformationByHandle(handle, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace
+// Windows takes "/" as well as "\\" between folders, and "C:name" is a name in
+// the current folder of drive C.
+class Win32FileSystem final : public FileSystem {
+public:
+    std::vector<FoundEntry> search(const std::string& pattern) override;
+    bool fileExists(const std::string& path) override;
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override;
+    std::string_view folderDelimiters() const override { return "\\/:"; }
+};
 
 std::vector<FoundEntry> Win32FileSystem::search(const std::string& pattern) {
     std::wstring widePattern;
@@ -59,7 +65,7 @@ std::vector<FoundEntry> Win32FileSystem::search(const std::string& pattern) {
     std::vector<FoundEntry> found;
     do {
         FoundEntry entry;
-        entry.name = win32::fromWideName(data.cFileName);
+        entry.name = fromWideName(data.cFileName);
         entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
         entry.system = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
@@ -108,5 +114,9 @@ std::vector<uint8_t> Win32FileSystem::readFile(const std::string& path, size_t m
     data.resize(done);
     return data;
 }
+
+}  // namespace
+
+std::unique_ptr<FileSystem> makeFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
 }  // namespace zelk::control

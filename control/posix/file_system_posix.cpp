@@ -1,4 +1,4 @@
-#include "control/posix/posix_file_system.h"
+#include "control/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -47,7 +47,14 @@ Error fileError(const std::string& path, const std::string& reason) {
     return Error("EFOpenError", "Cannot open file \"" + path + "\". " + reason);
 }
 
-}  // namespace
+// Outside "/" a name may hold any byte, so "\\" and ":" are ordinary characters.
+class PosixFileSystem final : public FileSystem {
+public:
+    std::vector<FoundEntry> search(const std::string& pattern) override;
+    bool fileExists(const std::string& path) override;
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override;
+    std::string_view folderDelimiters() const override { return "/"; }
+};
 
 std::vector<FoundEntry> PosixFileSystem::search(const std::string& pattern) {
     const size_t slash = pattern.find_last_of('/');
@@ -94,5 +101,9 @@ std::vector<uint8_t> PosixFileSystem::readFile(const std::string& path, size_t m
     data.resize(done);
     return data;
 }
+
+}  // namespace
+
+std::unique_ptr<FileSystem> makeFileSystem() { return std::make_unique<PosixFileSystem>(); }
 
 }  // namespace zelk::control

@@ -1,0 +1,18 @@
+#pragma once
+// Writing a piece of text to a file in one call: opened, written, closed.
+#include <string>
+
+namespace zelk::platform {
+
+enum class WriteMode {
+    createOrTruncate,  // a fresh file
+    appendExisting,    // appends; a missing file is a failure, never re-created
+    appendOrCreate,    // appends, creating the file when it is missing
+};
+
+// Throws zelk::Error naming the file: "EFCreateError" when a fresh file
+// cannot be created, "EFOpenError" when an existing one cannot be opened,
+// "EWriteError" when writing or closing fails.
+void writeToFile(const std::string& path, const std::string& text, WriteMode mode);
+
+}  // namespace zelk::platform

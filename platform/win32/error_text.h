@@ -1,0 +1,23 @@
+#pragma once
+// The system's own description of an error code: a GetLastError() value or
+// an HRESULT (the system keeps one table for both).
+#include <windows.h>
+
+#include <string>
+
+namespace zelk::platform {
+
+// The description as UTF-8, without its trailing line break; empty when the
+// system has none.
+std::string systemMessage(DWORD code);
+
+// The description, or "System error <code>." when the system has none.
+std::string errorText(DWORD code);
+
+// "HRESULT 0x80004005: <description>" (just the code when there is none).
+std::string hresultText(HRESULT hr);
+
+// Throws zelk::Error with class name "EOleSysError" and hresultText(hr).
+[[noreturn]] void throwHresult(HRESULT hr);
+
+}  // namespace zelk::platform

@@ -1,0 +1,16 @@
+#pragma once
+// What a path names, links followed. Paths are UTF-8.
+#include <string>
+
+namespace zelk::platform {
+
+enum class PathKind {
+    missing,  // nothing there, a link leading nowhere, or not reachable
+    file,
+    folder,
+    other,    // a pipe or device
+};
+
+PathKind pathKind(const std::string& path);
+
+}  // namespace zelk::platform

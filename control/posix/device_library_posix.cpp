@@ -2,6 +2,7 @@
 // "dmddevice" library of the Windows program.
 #include <dlfcn.h>
 
+#include <memory>
 #include <string>
 
 #include "control/dmd_device.h"
@@ -16,10 +17,17 @@ std::string lastDlError() {
     return message != nullptr ? message : "unknown reason";
 }
 
+// Scoped owner of a dlopen handle. (The platform layer has no owner for
+// loaded libraries yet; this one belongs in platform/posix when another user
+// appears.)
+struct LibraryCloser {
+    void operator()(void* handle) const { dlclose(handle); }
+};
+using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
+
 class DeviceLibrary final : public DmdDevice {
 public:
     explicit DeviceLibrary(const std::string& path);
-    ~DeviceLibrary() override { dlclose(handle_); }
     DeviceLibrary(const DeviceLibrary&) = delete;
     DeviceLibrary& operator=(const DeviceLibrary&) = delete;
 
@@ -38,7 +46,7 @@ private:
     template <typename Fn>
     Fn bind(const char* name) {
         dlerror();  // clear a stale message
-        void* symbol = dlsym(handle_, name);
+        void* symbol = dlsym(handle_.get(), name);
         if (symbol == nullptr)
             throw Error("EDeviceLibrary",
                         "DMD device library \"" + path_ + "\" lacks the entry point \"" + name + "\"");
@@ -47,26 +55,21 @@ private:
     }
 
     std::string path_;
-    void* handle_ = nullptr;
+    LibraryHandle handle_;
     decltype(&::Open) open_ = nullptr;
     decltype(&::PM_GameSettings) gameSettings_ = nullptr;
     decltype(&::Render_RGB24) render_ = nullptr;
     decltype(&::Close) close_ = nullptr;
 };
 
-DeviceLibrary::DeviceLibrary(const std::string& path) : path_(path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr)
+DeviceLibrary::DeviceLibrary(const std::string& path)
+    : path_(path), handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    if (!handle_)
         throw Error("EDeviceLibrary", "cannot load DMD device library \"" + path + "\": " + lastDlError());
-    try {
-        open_ = bind<decltype(open_)>("Open");
-        gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
-        render_ = bind<decltype(render_)>("Render_RGB24");
-        close_ = bind<decltype(close_)>("Close");
-    } catch (...) {
-        dlclose(handle_);
-        throw;
-    }
+    open_ = bind<decltype(open_)>("Open");
+    gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
+    render_ = bind<decltype(render_)>("Render_RGB24");
+    close_ = bind<decltype(close_)>("Close");
 }
 
 }  // namespace

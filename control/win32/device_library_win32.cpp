@@ -5,9 +5,11 @@
 #include <string>
 
 #include "control/dmd_device.h"
-#include "control/win32/wide_path.h"
 #include "core/error.h"
 #include "dmddevice.h"
+#include "platform/win32/error_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
 
 namespace zelk::control {
 namespace {
@@ -17,7 +19,6 @@ Error libraryError(const std::string& text) { return Error("EDeviceLibrary", tex
 class DeviceLibrary final : public DmdDevice {
 public:
     explicit DeviceLibrary(const std::string& path);
-    ~DeviceLibrary() override { FreeLibrary(module_); }
     DeviceLibrary(const DeviceLibrary&) = delete;
     DeviceLibrary& operator=(const DeviceLibrary&) = delete;
 
@@ -34,7 +35,7 @@ public:
 private:
     template <typename Fn>
     Fn bind(const char* name) {
-        const FARPROC entry = GetProcAddress(module_, name);
+        const FARPROC entry = GetProcAddress(module_.get(), name);
         if (entry == nullptr)
             throw libraryError("DMD device library \"" + path_ + "\" lacks the entry point \"" + name + "\"");
         // GetProcAddress returns every entry point under one function type.
@@ -42,33 +43,23 @@ private:
     }
 
     std::string path_;
-    HMODULE module_ = nullptr;
+    platform::LibraryModule module_;
     decltype(&::Open) open_ = nullptr;
     decltype(&::PM_GameSettings) gameSettings_ = nullptr;
     decltype(&::Render_RGB24) render_ = nullptr;
     decltype(&::Close) close_ = nullptr;
 };
 
-DeviceLibrary::DeviceLibrary(const std::string& path) : path_(path) {
-    std::wstring widePath;
-    try {
-        widePath = toWidePath(path);
-    } catch (const Error& failure) {
-        throw libraryError("cannot load DMD device library \"" + path + "\": " + failure.what());
+DeviceLibrary::DeviceLibrary(const std::string& path)
+    : path_(path), module_(LoadLibraryW(platform::utf8ToWide(path).c_str())) {
+    if (!module_.valid()) {
+        throw libraryError("cannot load DMD device library \"" + path + "\": " +
+                           platform::errorText(GetLastError()));
     }
-    module_ = LoadLibraryW(widePath.c_str());
-    if (module_ == nullptr)
-        throw libraryError("cannot load DMD device library \"" + path + "\": system error " +
-                           std::to_string(GetLastError()));
-    try {
-        open_ = bind<decltype(open_)>("Open");
-        gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
-        render_ = bind<decltype(render_)>("Render_RGB24");
-        close_ = bind<decltype(close_)>("Close");
-    } catch (...) {
-        FreeLibrary(module_);
-        throw;
-    }
+    open_ = bind<decltype(open_)>("Open");
+    gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
+    render_ = bind<decltype(render_)>("Render_RGB24");
+    close_ = bind<decltype(close_)>("Close");
 }
 
 }  // namespace

@@ -4,38 +4,20 @@
 #include <windows.h>
 #include <wincodec.h>
 
-#include <cstdio>
 #include <string>
 
 #include "control/still_picture.h"
 #include "core/error.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/error_text.h"
 
 namespace zelk::control {
 namespace {
 
-// Releases a COM interface when it goes out of scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_) pointer_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T** out() { return &pointer_; }
-    T* operator->() const { return pointer_; }
-    T* get() const { return pointer_; }
-
-private:
-    T* pointer_ = nullptr;
-};
-
 void check(HRESULT result, const char* step) {
     if (FAILED(result)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(result));
-        throw Error("EInvalidGraphic", std::string("picture: ") + step + " failed (0x" + code + ")");
+        throw Error("EInvalidGraphic",
+                    std::string("picture: ") + step + " failed (" + platform::hresultText(result) + ")");
     }
 }
 
@@ -50,24 +32,24 @@ private:
 
 StillPicture WicStillPictureDecoder::decode(std::span<const uint8_t> data) {
     if (data.empty() || data.size() > MAXDWORD) throw Error("EInvalidGraphic", "picture: no data");
-    ComRef<IWICImagingFactory> factory;
+    platform::ComPtr<IWICImagingFactory> factory;
     check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                           reinterpret_cast<void**>(factory.out())),
+                           factory.receiveVoid()),
           "creating the imaging factory");
-    ComRef<IWICStream> stream;
-    check(factory->CreateStream(stream.out()), "creating a stream");
+    platform::ComPtr<IWICStream> stream;
+    check(factory->CreateStream(stream.receive()), "creating a stream");
     check(stream->InitializeFromMemory(const_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size())),
           "reading from memory");
-    ComRef<IWICBitmapDecoder> decoder;
-    check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.out()),
+    platform::ComPtr<IWICBitmapDecoder> decoder;
+    check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.receive()),
           "recognising the format");
-    ComRef<IWICBitmapFrameDecode> frame;
-    check(decoder->GetFrame(0, frame.out()), "reading the first frame");
+    platform::ComPtr<IWICBitmapFrameDecode> frame;
+    check(decoder->GetFrame(0, frame.receive()), "reading the first frame");
     UINT width = 0, height = 0;
     check(frame->GetSize(&width, &height), "reading the size");
     checkPictureSize(width, height, limits_);
-    ComRef<IWICBitmapSource> converted;
-    check(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), converted.out()),
+    platform::ComPtr<IWICBitmapSource> converted;
+    check(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), converted.receive()),
           "converting to 32-bit pixels");
 
     StillPicture picture;

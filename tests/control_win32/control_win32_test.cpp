@@ -173,7 +173,7 @@ TEST(FileSystem, ExistenceAndBoundedReading) {
     EXPECT_THROW(files->readFile(file, 2), Error);
     EXPECT_THROW(files->readFile(dir.path() + "missing.png", 100), Error);
     EXPECT_THROW(files->readFile(dir.path() + "folder", 100), Error);
-    EXPECT_THROW(files->readFile("\xff\xfe", 100), Error);  // not UTF-8
+    EXPECT_THROW(files->readFile("\xff\xfe", 100), Error);  // not UTF-8: no such name
 }
 
 class ComApartment : public ::testing::Test {

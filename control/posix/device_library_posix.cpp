@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "control/dmd_device.h"
+#include "control/device_library.h"
 #include "core/error.h"
-#include "dmddevice.h"
 
 namespace zelk::control {
 namespace {
@@ -25,52 +24,20 @@ struct LibraryCloser {
 };
 using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
 
-class DeviceLibrary final : public DmdDevice {
+class DeviceLibrary final : public BoundDeviceLibrary {
 public:
-    explicit DeviceLibrary(const std::string& path);
-    DeviceLibrary(const DeviceLibrary&) = delete;
-    DeviceLibrary& operator=(const DeviceLibrary&) = delete;
-
-    // The results of Open and Close are not examined: a failing device goes
-    // unnoticed, as with the linked library on Windows.
-    void Open() override { open_(); }
-    void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const void* options) override {
-        gameSettings_(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
+    explicit DeviceLibrary(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        if (!handle_)
+            throw Error("EDeviceLibrary", "cannot load DMD device library \"" + path + "\": " + lastDlError());
+        // dlsym hands out data pointers; POSIX guarantees the conversion.
+        bindEntryPoints(path, [&](const char* name) {
+            return reinterpret_cast<EntryPoint>(dlsym(handle_.get(), name));
+        });
     }
-    void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) override {
-        render_(width, height, reinterpret_cast<const rgb24*>(frame));
-    }
-    void Close() override { close_(); }
 
 private:
-    template <typename Fn>
-    Fn bind(const char* name) {
-        dlerror();  // clear a stale message
-        void* symbol = dlsym(handle_.get(), name);
-        if (symbol == nullptr)
-            throw Error("EDeviceLibrary",
-                        "DMD device library \"" + path_ + "\" lacks the entry point \"" + name + "\"");
-        // dlsym hands out data pointers; POSIX guarantees the conversion.
-        return reinterpret_cast<Fn>(symbol);
-    }
-
-    std::string path_;
     LibraryHandle handle_;
-    decltype(&::Open) open_ = nullptr;
-    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
-    decltype(&::Render_RGB24) render_ = nullptr;
-    decltype(&::Close) close_ = nullptr;
 };
-
-DeviceLibrary::DeviceLibrary(const std::string& path)
-    : path_(path), handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (!handle_)
-        throw Error("EDeviceLibrary", "cannot load DMD device library \"" + path + "\": " + lastDlError());
-    open_ = bind<decltype(open_)>("Open");
-    gameSettings_ = bind<decltype(gameSettings_)>("PM_GameSettings");
-    render_ = bind<decltype(render_)>("Render_RGB24");
-    close_ = bind<decltype(close_)>("Close");
-}
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// DMDDriverUnit: module state, settings, the four active entry points, the
+// The driver: module state, settings, the four active entry points, the
 // deferred game start and the intake of every frame into the frame bitmap.
 // No failure leaves an entry point: each step that can fail is contained
 // where it happens, so the state changes of a successful call still take
@@ -23,7 +23,7 @@ constexpr int kMaxFrameSide = 4096;
 }  // namespace
 
 struct DmdDriver::State {
-    explicit State(Platform& platform) : plugin(platform) {}
+    explicit State(Platform platform) : plugin(platform) {}
 
     PluginState plugin;
     std::optional<Bitmap24> frameBitmap;     // created by the first frame taken in, never resized
@@ -35,7 +35,7 @@ struct DmdDriver::State {
     void takeFrameIn(uint16_t width, uint16_t height, const uint8_t* frame);
 };
 
-DmdDriver::DmdDriver(Platform& platform) : state_(std::make_unique<State>(platform)) {}
+DmdDriver::DmdDriver(Platform platform) : state_(std::make_unique<State>(platform)) {}
 
 DmdDriver::~DmdDriver() {
     // Unloading writes nothing, so the capture set goes without its log line.
@@ -45,13 +45,13 @@ DmdDriver::~DmdDriver() {
 }
 
 void DmdDriver::State::ReadSettings() {
-    Platform& platform = plugin.platform;
+    Settings& settings = plugin.platform.settings;
     std::optional<std::string> showDmdValue;
     std::optional<std::string> matchResetValue;
     try {
         const std::string file = plugin.pluginFolder + kSettingsFile;
-        showDmdValue = platform.readProfileString(file, "SETTINGS", "SHOWDMD");
-        matchResetValue = platform.readProfileString(file, "SETTINGS", "MATCHRESET");
+        showDmdValue = settings.readProfileString(file, "SETTINGS", "SHOWDMD");
+        matchResetValue = settings.readProfileString(file, "SETTINGS", "MATCHRESET");
     } catch (...) {
         // An unreadable settings file gives the defaults.
     }
@@ -62,7 +62,7 @@ void DmdDriver::State::ReadSettings() {
 bool DmdDriver::Open() noexcept {
     State& s = *state_;
     try {
-        s.plugin.pluginFolder = s.plugin.platform.pluginFolder();
+        s.plugin.pluginFolder = s.plugin.platform.files.pluginFolder();
     } catch (...) {
         s.plugin.pluginFolder.clear();
     }
@@ -73,7 +73,7 @@ bool DmdDriver::Open() noexcept {
         try {
             if (!s.previewForm) {
                 State* owner = state_.get();
-                s.previewForm = s.plugin.platform.createPreviewWindow([owner]() -> const Bitmap24* {
+                s.previewForm = s.plugin.platform.previewWindows.create([owner]() -> const Bitmap24* {
                     return owner->frameBitmap ? &*owner->frameBitmap : nullptr;
                 });
             }
@@ -101,11 +101,11 @@ void DmdDriver::SetGameName(const char* name, int length) noexcept {
     try {
         const auto count = static_cast<int8_t>(static_cast<uint8_t>(length & 0xFF));
         std::string raw;
-        if (count >= 1 && name != nullptr) raw = p.platform.ansiToUtf8(name, static_cast<size_t>(count));
+        if (count >= 1 && name != nullptr) raw = p.platform.clockAndText.ansiToUtf8(name, static_cast<size_t>(count));
         const size_t cut = raw.find_last_of("\\:");
         p.gameName = cut == std::string::npos ? raw : raw.substr(cut + 1);
         p.log("Set Game Name thread " + p.gameName);
-        if (p.platform.upperCase(raw).starts_with("VANTOR\\")) {
+        if (p.platform.clockAndText.upperCase(raw).starts_with("VANTOR\\")) {
             p.b2sInitRequested = true;
             p.log("Set B2S init");
         }

@@ -1,5 +1,5 @@
 #pragma once
-// DMDDriverUnit: the plug-in's module-level state and the behaviour behind the
+// The plug-in's driver: its module-level state and the behaviour behind the
 // eleven exported entry points. The exported C functions (exports.cpp) forward
 // to the one instance returned by pluginDriver(); tests and the zelkdmd tool
 // make their own instances over a platform of their choosing.
@@ -13,7 +13,7 @@ namespace zelk::device {
 
 class DmdDriver {
 public:
-    explicit DmdDriver(Platform& platform);
+    explicit DmdDriver(Platform platform);
     ~DmdDriver();
     DmdDriver(const DmdDriver&) = delete;
     DmdDriver& operator=(const DmdDriver&) = delete;

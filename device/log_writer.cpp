@@ -25,12 +25,12 @@ std::string formatLogLine(const LocalTime& time, const std::string& timeSeparato
            twoDigits(time.second) + " " + message;
 }
 
-void WriteLog(Platform& platform, bool logEnabled, const std::string& pluginFolder,
+void WriteLog(const Platform& platform, bool logEnabled, const std::string& pluginFolder,
               const std::string& message, bool fresh) {
     if (!logEnabled) return;
     const std::string line =
-        formatLogLine(platform.localTime(), platform.timeSeparator(), message) + "\r\n";
-    platform.writeLogLine(pluginFolder + kLogFileName, line, fresh);
+        formatLogLine(platform.clockAndText.localTime(), platform.clockAndText.timeSeparator(), message) + "\r\n";
+    platform.files.writeLogLine(pluginFolder + kLogFileName, line, fresh);
 }
 
 FailureText describeFailure(std::exception_ptr failure) {

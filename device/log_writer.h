@@ -18,7 +18,7 @@ std::string formatLogLine(const LocalTime& time, const std::string& timeSeparato
 
 // Does nothing while logEnabled is false. Throws zelk::Error when the file
 // cannot be created, opened or written.
-void WriteLog(Platform& platform, bool logEnabled, const std::string& pluginFolder,
+void WriteLog(const Platform& platform, bool logEnabled, const std::string& pluginFolder,
               const std::string& message, bool fresh);
 
 // Class name and message of a caught failure, for the log.

@@ -1,8 +1,8 @@
 #pragma once
 // The plug-in's module-level state, one instance per loaded library (or per
 // DmdDriver in the tests and the zelkdmd tool). The driver, the capture set
-// and the matching all read and write it, as the units of the plug-in share
-// their globals.
+// and the matching all work on this one state: the host's calls arrive one
+// at a time, and each step of a frame sees what the step before it left.
 #include <cstdint>
 #include <string>
 
@@ -11,9 +11,9 @@
 namespace zelk::device {
 
 struct PluginState {
-    explicit PluginState(Platform& p) : platform(p) {}
+    explicit PluginState(Platform p) : platform(p) {}
 
-    Platform& platform;
+    Platform platform;
 
     // Driver (entry points, settings, deferred game start).
     std::string gameName;

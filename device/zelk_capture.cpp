@@ -30,17 +30,17 @@ void TZelkCapture::initGame(const std::string& gName) {
     state_.log("Init Game name:" + gName);
     state_.captureActive = false;
     Platform& platform = state_.platform;
-    const std::string sep(1, platform.pathSeparator());
-    mediaRoot = platform.findMediaRoot();
+    const std::string sep(1, platform.files.pathSeparator());
+    mediaRoot = platform.playerLink.findMediaRoot();
     captureFolder = mediaRoot + gName + sep + "ZelkCapture";
-    if (!platform.directoryExists(captureFolder)) {
+    if (!platform.files.directoryExists(captureFolder)) {
         state_.log("No ZelkCapture found:  nothing to do");
         return;
     }
-    state_.exactColorMatch = platform.fileExists(captureFolder + sep + "ExactColorMatch.txt");
+    state_.exactColorMatch = platform.files.fileExists(captureFolder + sep + "ExactColorMatch.txt");
     if (!playerDisplay) {
         state_.log("Create Object Display");
-        playerDisplay = platform.createPlayerDisplay();
+        playerDisplay = platform.playerLink.createPlayerDisplay();
     }
     state_.log("imagedir:" + captureFolder);
     LoadCheckImages();
@@ -64,11 +64,11 @@ void TZelkCapture::initGame(const std::string& gName) {
 }
 
 std::string TZelkCapture::triggerPath(int n) const {
-    return captureFolder + state_.platform.pathSeparator() + std::to_string(n) + ".bmp";
+    return captureFolder + state_.platform.files.pathSeparator() + std::to_string(n) + ".bmp";
 }
 
 std::unique_ptr<Bitmap24> TZelkCapture::loadPicture(const std::string& path) const {
-    const std::vector<uint8_t> data = state_.platform.readFile(path, kMaxPictureFileBytes);
+    const std::vector<uint8_t> data = state_.platform.files.readFile(path, kMaxPictureFileBytes);
     BmpLimits limits;
     limits.maxSide = kMaxPictureSide;
     return std::make_unique<Bitmap24>(readBmp(data, path, limits));
@@ -86,7 +86,7 @@ void TZelkCapture::LoadCheckImages() {
     releaseImages();
     for (int n = 1; n <= kMaxImages; ++n) {
         const std::string path = triggerPath(n);
-        if (!state_.platform.fileExists(path)) break;
+        if (!state_.platform.files.fileExists(path)) break;
         chkImages[n] = loadPicture(path);  // a picture that cannot be read ends the game start
         xSize = chkImages[n]->width;
         ySize = chkImages[n]->height;

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <vector>
 
-#include "device/win32/wide_text.h"
+#include "platform/win32/text.h"
 
-namespace zelk::device::win32 {
+namespace zelk::device {
 namespace {
 
 std::atomic<bool> detaching{false};
@@ -29,7 +29,7 @@ std::string thisModulePath() {
     for (;;) {
         DWORD length = GetModuleFileNameW(thisModule(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size()) return wideToUtf8(buffer.data(), length);
+        if (length < buffer.size()) return platform::wideToUtf8(std::wstring_view(buffer.data(), length));
         if (buffer.size() >= 32768) return {};
         buffer.resize(buffer.size() * 2);
     }
@@ -43,11 +43,11 @@ void pinThisModule() {
 
 bool libraryDetaching() { return detaching.load(); }
 
-}  // namespace zelk::device::win32
+}  // namespace zelk::device
 
 // Runs under the loader lock: it only sets a flag. The C runtime runs the
 // static destructors after this returns, and they read the flag.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_DETACH) zelk::device::win32::detaching.store(true);
+    if (reason == DLL_PROCESS_DETACH) zelk::device::detaching.store(true);
     return TRUE;
 }

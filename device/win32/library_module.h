@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace zelk::device::win32 {
+namespace zelk::device {
 
 // The module that holds this code (the plug-in DLL, not the host's program).
 HMODULE thisModule();
@@ -23,4 +23,4 @@ void pinThisModule();
 // windows.
 bool libraryDetaching();
 
-}  // namespace zelk::device::win32
+}  // namespace zelk::device

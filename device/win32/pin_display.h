@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <type_traits>
 
-namespace zelk::device::win32 {
+namespace zelk::device {
 
 // {88919FAC-00B2-4AA8-B1C7-52AD65C476D3}
 inline constexpr CLSID playerDisplayClassId = {
@@ -75,4 +75,4 @@ static_assert(std::is_same_v<decltype(IPinDisplayVtbl::B2SData),
 static_assert(std::is_same_v<decltype(IPinDisplayVtbl::B2SInit),
                              HRESULT(__stdcall*)(IPinDisplay*, BSTR, BSTR)>);
 
-}  // namespace zelk::device::win32
+}  // namespace zelk::device

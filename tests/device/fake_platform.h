@@ -1,31 +1,38 @@
 #pragma once
-// Test stand-ins for the plug-in's platform: real files in a temporary folder
-// (through the POSIX platform), a fixed clock, a recording player display and
-// a recording preview window. Pictures and frames are drawn as text art:
+// Test stand-ins for the plug-in's services, one per service and none of them
+// the real system's: files in a temporary folder (plain standard C++, so the
+// tests run on any system), a fixed clock, a recording player display and a
+// recording preview window. Pictures and frames are drawn as text art:
 // '#' lit white, '.' dark, 'M' the marker colour, 'o' a dim grey (sum 150).
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/bitmap24.h"
 #include "core/bmp_writer.h"
 #include "core/error.h"
+#include "core/ini_file.h"
 #include "core/utf8.h"
-#include "device/posix/posix_platform.h"
+#include "device/platform.h"
 
 namespace zelk::test {
 
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelk-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern + "/";
+        std::random_device random;
+        for (;;) {
+            const auto folder = std::filesystem::temp_directory_path() / ("zelk-" + std::to_string(random()));
+            if (std::filesystem::create_directory(folder)) {
+                path_ = folder.generic_string() + "/";
+                return;
+            }
+        }
     }
     ~TempDir() {
         std::error_code ignored;
@@ -144,21 +151,95 @@ private:
     std::shared_ptr<PreviewRecord> record_;
 };
 
-// The plug-in "lives" in folder(); the media root is folder() + "media/".
-class FakePlatform : public device::PosixPlatform {
+// Files in a temporary folder, by the rules the plug-in relies on: reads
+// bounded, the log created only when fresh.
+class FakeFiles : public device::Files {
 public:
-    std::string pluginFolder() override { return dir_.path(); }
-    std::string findMediaRoot() override { return dir_.path() + "media/"; }
-    std::unique_ptr<device::PlayerDisplay> createPlayerDisplay() override {
-        ++player->created;
-        return std::make_unique<RecordingPlayer>(player);
+    explicit FakeFiles(std::string folder) : folder_(std::move(folder)) {}
+    std::string pluginFolder() override { return folder_; }
+    char pathSeparator() const override { return '/'; }
+    bool directoryExists(const std::string& path) override { return std::filesystem::is_directory(path); }
+    bool fileExists(const std::string& path) override {
+        return std::filesystem::exists(path) && !std::filesystem::is_directory(path);
+    }
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        if (error || size > maxBytes) throw Error("EFOpenError", "Cannot open file \"" + path + "\".");
+        const std::string text = readText(path);
+        return std::vector<uint8_t>(text.begin(), text.end());
+    }
+    void writeLogLine(const std::string& path, const std::string& line, bool fresh) override {
+        if (!fresh && !std::filesystem::exists(path)) throw Error("EFOpenError", "Cannot open file \"" + path + "\".");
+        std::ofstream out(path, fresh ? std::ios::binary | std::ios::trunc : std::ios::binary | std::ios::app);
+        out << line;
+        if (!out.flush()) throw Error("EWriteError", "Cannot write file \"" + path + "\".");
+    }
+
+private:
+    std::string folder_;
+};
+
+class FakeClockAndText : public device::ClockAndText {
+public:
+    // Latin-1 names; upper case for ASCII only, which is all the driver needs.
+    std::string ansiToUtf8(const char* bytes, size_t count) override {
+        return latin1ToUtf8(std::string_view(bytes, count));
+    }
+    std::string upperCase(const std::string& text) override {
+        std::string out = text;
+        for (char& c : out) {
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
+        return out;
     }
     std::string timeSeparator() override { return separator; }
     device::LocalTime localTime() override { return {2026, 3, 7, 14, 5, 9}; }
-    std::unique_ptr<device::PreviewWindow> createPreviewWindow(device::FrameBitmapSource source) override {
-        ++preview->created;
-        preview->source = std::move(source);
-        return std::make_unique<RecordingPreview>(preview);
+
+    std::string separator = ":";
+};
+
+class FakeSettings : public device::Settings {
+public:
+    std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
+                                                 const std::string& key) override {
+        if (!std::filesystem::is_regular_file(file)) return std::nullopt;
+        return findProfileValue(readText(file), section, key);
+    }
+};
+
+class FakePlayerLink : public device::PlayerLink {
+public:
+    explicit FakePlayerLink(std::string mediaRoot) : mediaRoot_(std::move(mediaRoot)) {}
+    std::string findMediaRoot() override { return mediaRoot_; }
+    std::unique_ptr<device::PlayerDisplay> createPlayerDisplay() override {
+        ++record->created;
+        return std::make_unique<RecordingPlayer>(record);
+    }
+
+    std::shared_ptr<PlayerRecord> record = std::make_shared<PlayerRecord>();
+
+private:
+    std::string mediaRoot_;
+};
+
+class FakePreviewWindows : public device::PreviewWindows {
+public:
+    std::unique_ptr<device::PreviewWindow> create(device::FrameBitmapSource source) override {
+        ++record->created;
+        record->source = std::move(source);
+        return std::make_unique<RecordingPreview>(record);
+    }
+
+    std::shared_ptr<PreviewRecord> record = std::make_shared<PreviewRecord>();
+};
+
+// The plug-in "lives" in folder(); the media root is folder() + "media/".
+// Converts to the service bundle the driver and the capture set take.
+class FakePlatform {
+public:
+    operator device::Platform() {
+        return {files_, clockAndText_, settings_, playerLink_, previewWindows_};
     }
 
     const std::string& folder() const { return dir_.path(); }
@@ -174,12 +255,18 @@ public:
         writeBytes(gameFolder(game) + std::to_string(n) + ".bmp", writeBmp24(picture));
     }
 
-    std::string separator = ":";
-    std::shared_ptr<PlayerRecord> player = std::make_shared<PlayerRecord>();
-    std::shared_ptr<PreviewRecord> preview = std::make_shared<PreviewRecord>();
-
 private:
     TempDir dir_;
+    FakeFiles files_{dir_.path()};
+    FakeClockAndText clockAndText_;
+    FakeSettings settings_;
+    FakePlayerLink playerLink_{dir_.path() + "media/"};
+    FakePreviewWindows previewWindows_;
+
+public:
+    std::string& separator = clockAndText_.separator;
+    std::shared_ptr<PlayerRecord>& player = playerLink_.record;
+    std::shared_ptr<PreviewRecord>& preview = previewWindows_.record;
 };
 
 }  // namespace zelk::test

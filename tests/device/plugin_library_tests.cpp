@@ -2,6 +2,7 @@
 // folder of its own, so its log and settings land there, and called through
 // the exported C entry points.
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "dmddevice.h"
@@ -136,6 +137,36 @@ TEST(PluginLibrary, SurvivesALostLogAndHostileCalls) {
     EXPECT_TRUE(plugin.close());
     EXPECT_EQ(installed.player(), "B2SData D1 1\n");
     EXPECT_FALSE(std::filesystem::exists(installed.dir.path() + "ZELKLOG.txt"));
+}
+
+// A FIFO under the name of the settings, the log or a trigger picture: each
+// is refused at once (never waited on for a writer or a reader) and treated
+// like any unreadable file.
+TEST(PluginLibrary, PipesUnderItsFileNamesNeverBlockTheHost) {
+    Installed installed;
+    installed.trigger("g", 2, kLogo);
+    std::filesystem::create_directories(installed.dir.path() + "media/g/ZelkCapture");
+    const std::string picture = installed.dir.path() + "media/g/ZelkCapture/1.bmp";
+    const std::string settings = installed.dir.path() + "dmddevicezelk.ini";
+    ASSERT_EQ(::mkfifo(picture.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+    Plugin plugin(installed.library);
+    EXPECT_TRUE(plugin.open());
+    plugin.setGameName("g", 1);
+    plugin.frame(kLogo);
+    const Lines log = installed.log();
+    EXPECT_EQ(log, (Lines{"Open called", "Set Game Name thread g", "Start Thread Matching", "create ZelkCap",
+                          "Init Game name:g", "Create Object Display",
+                          "imagedir:" + installed.dir.path() + "media/g/ZelkCapture", "ERROR starting game g",
+                          "****Exception class name = EFOpenError",
+                          "****Exception message = Cannot open file \"" + picture +
+                              "\". It is not a regular file (a pipe, device or socket)."}));
+
+    const std::string logFile = installed.dir.path() + "ZELKLOG.txt";
+    std::filesystem::remove(logFile);
+    ASSERT_EQ(::mkfifo(logFile.c_str(), 0600), 0);
+    EXPECT_TRUE(plugin.open());  // the log cannot be written: the line is dropped
+    EXPECT_TRUE(plugin.close());
 }
 
 }  // namespace

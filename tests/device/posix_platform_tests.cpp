@@ -1,14 +1,39 @@
-// The POSIX platform's own rules: text, the log file's create/append
-// semantics, settings and file reads.
+// The plug-in's POSIX services and their own rules: text, the log file's
+// create/append semantics, settings, file reads, the player stand-in.
 #include <gtest/gtest.h>
 
-#include "device/posix/posix_platform.h"
 #include "fake_platform.h"
 
 namespace {
 
-using zelk::device::PosixPlatform;
 using zelk::test::TempDir;
+
+// The host's services, as the shared library uses them.
+struct PosixPlatform {
+    zelk::device::Platform services = zelk::device::hostPlatform();
+    std::string ansiToUtf8(const char* bytes, size_t count) { return services.clockAndText.ansiToUtf8(bytes, count); }
+    std::string upperCase(const std::string& text) { return services.clockAndText.upperCase(text); }
+    std::string timeSeparator() { return services.clockAndText.timeSeparator(); }
+    char pathSeparator() { return services.files.pathSeparator(); }
+    std::string pluginFolder() { return services.files.pluginFolder(); }
+    void writeLogLine(const std::string& path, const std::string& line, bool fresh) {
+        services.files.writeLogLine(path, line, fresh);
+    }
+    std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
+                                                 const std::string& key) {
+        return services.settings.readProfileString(file, section, key);
+    }
+    bool fileExists(const std::string& path) { return services.files.fileExists(path); }
+    bool directoryExists(const std::string& path) { return services.files.directoryExists(path); }
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) {
+        return services.files.readFile(path, maxBytes);
+    }
+    std::string findMediaRoot() { return services.playerLink.findMediaRoot(); }
+    std::unique_ptr<zelk::device::PlayerDisplay> createPlayerDisplay() {
+        return services.playerLink.createPlayerDisplay();
+    }
+    std::unique_ptr<zelk::device::PreviewWindow> createPreviewWindow() { return services.previewWindows.create({}); }
+};
 
 TEST(PosixPlatform, TextRules) {
     PosixPlatform platform;
@@ -73,7 +98,7 @@ TEST(PosixPlatform, MediaRootAndPreview) {
     EXPECT_EQ(platform.findMediaRoot(), platform.pluginFolder() + "ZelkVideos/");
     ::unsetenv("ZELK_MEDIA_ROOT");
     EXPECT_EQ(platform.pluginFolder().back(), '/');
-    EXPECT_EQ(platform.createPreviewWindow({}), nullptr);
+    EXPECT_EQ(platform.createPreviewWindow(), nullptr);
 }
 
 TEST(PosixPlatform, PlayerWritesItsCallsToTheNamedFile) {

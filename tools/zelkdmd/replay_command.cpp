@@ -10,7 +10,7 @@
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/replay_inputs.h"
 #include "tools/zelkdmd/replay_options.h"
-#include "tools/zelkdmd/replay_platform.h"
+#include "tools/zelkdmd/replay_player_link.h"
 
 namespace zelk::tools {
 namespace {
@@ -64,8 +64,9 @@ int replay(const ReplayOptions& options) {
     }
 
     uint64_t frameNumber = 0;
-    ReplayPlatform platform(options.mediaRoot, frameNumber, stdout);
-    device::DmdDriver driver(platform);
+    ReplayPlayerLink playerLink(options.mediaRoot, frameNumber, stdout);
+    const device::Platform host = device::hostPlatform();
+    device::DmdDriver driver({host.files, host.clockAndText, host.settings, playerLink, host.previewWindows});
     driver.setMatchReset(options.matchReset);
     driver.SetGameName(options.game.data(), static_cast<int>(options.game.size()));
 

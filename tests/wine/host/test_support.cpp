@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/bmp_writer.h"
+#include "platform/win32/handles.h"
 #include "plugin_host.h"
 
 namespace zelk::wine {
@@ -141,35 +142,59 @@ void registerPlayerTypeLibrary() {
     library->Release();
 }
 
-void registerPlayer(const std::wstring& localServer32) {
-    HKEY key = nullptr;
+namespace {
+
+// This program's own registry view, and the other one (64-bit and 32-bit
+// programs see different class registrations).
+#ifdef _WIN64
+constexpr REGSAM ownView = KEY_WOW64_64KEY, otherView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM ownView = KEY_WOW64_32KEY, otherView = KEY_WOW64_64KEY;
+#endif
+
+platform::RegistryKey createServerKey(REGSAM view) {
+    platform::RegistryKey key;
     std::wstring path = std::wstring(playerClassKey) + L"\\LocalServer32";
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                        key.receive(), nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot register the stand-in player");
     }
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(localServer32.c_str()),
+    return key;
+}
+
+void registerPlayerInView(const std::wstring& localServer32, REGSAM view) {
+    platform::RegistryKey key = createServerKey(view);
+    RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(localServer32.c_str()),
                    static_cast<DWORD>((localServer32.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
 }
 
-void registerPlayerKeyWithoutValue() {
-    HKEY key = nullptr;
-    std::wstring path = std::wstring(playerClassKey) + L"\\LocalServer32";
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        throw std::runtime_error("cannot register the stand-in player");
+}  // namespace
+
+void registerPlayer(const std::wstring& localServer32) { registerPlayerInView(localServer32, ownView); }
+
+void registerPlayerInTheOtherView(const std::wstring& localServer32) {
+    registerPlayerInView(localServer32, otherView);
+}
+
+void registerPlayerKeyWithoutValue() { createServerKey(ownView); }
+
+void unregisterPlayer() {
+    for (REGSAM view : {ownView, otherView}) {
+        platform::RegistryKey classes;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | view, classes.receive()) == ERROR_SUCCESS) {
+            RegDeleteTreeW(classes.get(), L"{88919FAC-00B2-4AA8-B1C7-52AD65C476D3}");
+        }
     }
-    RegCloseKey(key);
 }
-
-void unregisterPlayer() { RegDeleteTreeW(HKEY_CLASSES_ROOT, playerClassKey); }
 
 bool playerKeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, playerClassKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    for (REGSAM view : {ownView, otherView}) {
+        platform::RegistryKey key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, playerClassKey, 0, KEY_READ | view, key.receive()) == ERROR_SUCCESS) {
+            return true;
+        }
+    }
+    return false;
 }
 
 fs::path makePluginFolder(const fs::path& folder, const std::string& ini) {

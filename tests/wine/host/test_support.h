@@ -52,8 +52,11 @@ void killPlayers(const fs::path& folder);
 // Player registration under HKEY_CLASSES_ROOT, as the real player has it.
 void registerPlayerTypeLibrary();
 void registerPlayer(const std::wstring& localServer32);
+// In the registry view of programs of the other bitness only (what
+// `reg add ... /reg:32` writes when this program is 64-bit).
+void registerPlayerInTheOtherView(const std::wstring& localServer32);
 void registerPlayerKeyWithoutValue();
-void unregisterPlayer();
+void unregisterPlayer();  // from both registry views
 bool playerKeyExists();
 
 // A plug-in folder: a copy of the library and the given settings file

@@ -1,14 +1,15 @@
 #pragma once
 // TzelkDMDForm: the borderless preview window that shows the frame bitmap
-// 1:1. Its paint area PaintBox1 is the whole client area (no child window).
+// 1:1 in its whole client area (no child window), and Win32PreviewWindows,
+// which makes it for the plug-in.
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "device/platform.h"
+#include "device/preview_window.h"
 
-namespace zelk::device::win32 {
+namespace zelk::device {
 
 class TzelkDMDForm : public PreviewWindow {
 public:
@@ -27,12 +28,19 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void createWindow();
-    void PaintBox1Paint(HDC dc);
-    void PaintBox1MouseDown(UINT message);
+    void paintFrame(HDC dc);
+    void mouseDown(UINT message);
 
     FrameBitmapSource source_;
     HWND window_ = nullptr;
     std::vector<uint8_t> paddedRows_;  // GDI wants rows padded to 4 bytes
 };
 
-}  // namespace zelk::device::win32
+class Win32PreviewWindows : public PreviewWindows {
+public:
+    std::unique_ptr<PreviewWindow> create(FrameBitmapSource source) override {
+        return std::make_unique<TzelkDMDForm>(std::move(source));
+    }
+};
+
+}  // namespace zelk::device

@@ -1,13 +1,13 @@
-#include "device/win32/preview_window_win.h"
+#include "device/win32/preview_window.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/error.h"
 #include "device/win32/library_module.h"
-#include "device/win32/wide_text.h"
+#include "platform/win32/error_text.h"
 
-namespace zelk::device::win32 {
+namespace zelk::device {
 namespace {
 
 constexpr wchar_t windowClassName[] = L"TzelkDMDForm";
@@ -60,7 +60,7 @@ void TzelkDMDForm::createWindow() {
     HWND window = CreateWindowExW(0, windowClassName, windowTitle, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
                                   initialWidth, initialHeight, nullptr, nullptr, thisModule(), nullptr);
     if (window == nullptr) {
-        throw Error("EOSError", "Cannot create the preview window. " + systemMessage(GetLastError()));
+        throw Error("EOSError", "Cannot create the preview window. " + platform::errorText(GetLastError()));
     }
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TzelkDMDForm::windowProc));
@@ -111,16 +111,16 @@ LRESULT TzelkDMDForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_PAINT: {
             PAINTSTRUCT paint{};
             HDC dc = BeginPaint(window_, &paint);
-            if (dc != nullptr) PaintBox1Paint(dc);
+            if (dc != nullptr) paintFrame(dc);
             EndPaint(window_, &paint);
             return 0;
         }
         case WM_ERASEBKGND:
-            return 1;  // PaintBox1Paint fills what the frame leaves uncovered
+            return 1;  // paintFrame fills what the frame leaves uncovered
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            PaintBox1MouseDown(message);
+            mouseDown(message);
             return 0;
         case WM_CLOSE:
             // No operation of the plug-in ends the window; a close request
@@ -132,7 +132,7 @@ LRESULT TzelkDMDForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
-void TzelkDMDForm::PaintBox1Paint(HDC dc) {
+void TzelkDMDForm::paintFrame(HDC dc) {
     RECT client{};
     GetClientRect(window_, &client);
     const Bitmap24* bitmap = source_ ? source_() : nullptr;
@@ -170,10 +170,10 @@ void TzelkDMDForm::PaintBox1Paint(HDC dc) {
     if (below.top < below.bottom && below.left < below.right) FillRect(dc, &below, face);
 }
 
-void TzelkDMDForm::PaintBox1MouseDown(UINT message) {
+void TzelkDMDForm::mouseDown(UINT message) {
     if (message != WM_LBUTTONDOWN) return;  // right and middle buttons do nothing
     ReleaseCapture();
     SendMessageW(window_, WM_SYSCOMMAND, dragByCaption, 0);
 }
 
-}  // namespace zelk::device::win32
+}  // namespace zelk::device

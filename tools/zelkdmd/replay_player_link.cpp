@@ -1,4 +1,4 @@
-#include "tools/zelkdmd/replay_platform.h"
+#include "tools/zelkdmd/replay_player_link.h"
 
 #include <cinttypes>
 #include <utility>
@@ -28,16 +28,16 @@ private:
 
 }  // namespace
 
-ReplayPlatform::ReplayPlatform(std::string mediaRoot, const uint64_t& frameNumber, std::FILE* out)
+ReplayPlayerLink::ReplayPlayerLink(std::string mediaRoot, const uint64_t& frameNumber, std::FILE* out)
     : mediaRoot_(std::move(mediaRoot)), frameNumber_(frameNumber), out_(out) {
     // The plug-in appends the game name straight to the root, as it does to
     // the player's "...\ZelkVideos\".
     if (!mediaRoot_.empty() && mediaRoot_.back() != '/') mediaRoot_ += '/';
 }
 
-std::string ReplayPlatform::findMediaRoot() { return mediaRoot_; }
+std::string ReplayPlayerLink::findMediaRoot() { return mediaRoot_; }
 
-std::unique_ptr<device::PlayerDisplay> ReplayPlatform::createPlayerDisplay() {
+std::unique_ptr<device::PlayerDisplay> ReplayPlayerLink::createPlayerDisplay() {
     return std::make_unique<PrintingDisplay>(frameNumber_, out_);
 }
 

@@ -1,0 +1,14 @@
+#pragma once
+// Settings on POSIX: the profile file read whole (through the bounded read)
+// and searched by the core's profile rules.
+#include "device/settings.h"
+
+namespace zelk::device {
+
+class PosixSettings : public Settings {
+public:
+    std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
+                                                 const std::string& key) override;
+};
+
+}  // namespace zelk::device

@@ -1,0 +1,21 @@
+#pragma once
+// Where the media player keeps its media: the folder of the program its
+// class registration starts (LocalServer32), followed by "ZelkVideos\".
+#include <string>
+
+namespace zelk::device {
+
+// The media root from the registration, as UTF-8; empty when the player is
+// not registered. The class is looked up in this build's own registry view
+// first and then in the other one, so a 32-bit plug-in finds a player
+// registered only for 64-bit programs and the other way round.
+std::string FindMediaRoot();
+
+// The media root from a LocalServer32 command line. A command that starts
+// with a double quote names its program inside the quotes: the folder is
+// taken from there, and what follows the closing quote (arguments) is left
+// out. Any other command keeps the plain rule: everything up to and
+// including the last '\' or ':', arguments and all. Split out for the tests.
+std::wstring mediaRootFromServerCommand(const std::wstring& command);
+
+}  // namespace zelk::device

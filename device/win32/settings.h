@@ -1,0 +1,13 @@
+#pragma once
+// Settings on Windows: the system's own profile-file functions.
+#include "device/settings.h"
+
+namespace zelk::device {
+
+class Win32Settings : public Settings {
+public:
+    std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
+                                                 const std::string& key) override;
+};
+
+}  // namespace zelk::device

@@ -1,8 +1,9 @@
 #pragma once
-// The four entry points of "dmddevice" that the control program calls. On
-// Windows this is the linked dmddevice library; on POSIX a library loaded by
-// path; in tests a recording fake.
+// The four entry points of "dmddevice" that the control program calls: a
+// device library loaded by path, or a recording fake in tests.
 #include <cstdint>
+#include <memory>
+#include <string>
 
 namespace zelk::control {
 
@@ -17,5 +18,12 @@ public:
     virtual void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) = 0;
     virtual void Close() = 0;
 };
+
+// Loads the DMD device library at path (UTF-8; dlopen on POSIX, LoadLibraryW
+// on Windows) and binds Open, PM_GameSettings, Render_RGB24 and Close by name.
+// Throws zelk::Error ("EDeviceLibrary") naming the file, and the missing
+// entry point, when the library cannot be loaded or lacks one of the four.
+// The library stays loaded as long as the returned device lives.
+std::unique_ptr<DmdDevice> loadDmdDevice(const std::string& path);
 
 }  // namespace zelk::control

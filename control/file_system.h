@@ -1,10 +1,11 @@
 #pragma once
 // The control program's view of the file system, as far as media playback
 // needs it: the platform's wildcard search, an existence check and a bounded
-// read. Paths are UTF-8 text. The POSIX build implements it in
-// control/posix, the tests with a recording fake.
+// read. Paths are UTF-8 text. Each platform folder implements it; the tests
+// also use a recording fake.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,15 @@ public:
     // is larger than maxBytes or cannot be opened.
     virtual std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) = 0;
 
-    // The characters that end a path's folder part: "\\:" on Windows, "/" on POSIX.
+    // The characters that end a path's folder part: "\\/:" on Windows, "/" on POSIX.
     virtual std::string_view folderDelimiters() const = 0;
 };
+
+// The platform's file system. Windows: its own wildcard search
+// (FindFirstFileEx) and attributes. POSIX: readdir with the Windows wildcard
+// rules (wildcard_match.h), entries in readdir order; a name starting with "."
+// counts as hidden, anything neither file nor folder (device, pipe, socket)
+// as system.
+std::unique_ptr<FileSystem> makeFileSystem();
 
 }  // namespace zelk::control

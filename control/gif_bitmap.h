@@ -16,6 +16,8 @@ public:
     // Throws zelk::Error for a width or height below 1. The quantiser holds
     // the halftone palette and must outlive the bitmap.
     GifBitmap(int32_t width, int32_t height, const HalftoneQuantiser& quantiser);
+    // Kept by reference, so a temporary quantiser is refused.
+    GifBitmap(int32_t width, int32_t height, const HalftoneQuantiser&& quantiser) = delete;
 
     // canvas: width * height * 3 bytes, red, green, blue, rows from the top.
     // Throws zelk::Error when its size does not fit the bitmap.

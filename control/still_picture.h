@@ -1,9 +1,9 @@
 #pragma once
 // The platform's still-picture decoder, behind one small interface: it
 // recognises the format by content (JPEG and PNG at least) and delivers the
-// first frame as 32-bit pixels. Windows uses its imaging component, POSIX
-// libpng and libjpeg-turbo (control/posix).
+// first frame as 32-bit pixels.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,5 +30,15 @@ public:
     // pictures beyond the limits.
     virtual StillPicture decode(std::span<const uint8_t> data) = 0;
 };
+
+// The platform's decoder. Windows: the imaging component (JPEG, PNG and
+// whatever else the system has a codec for; the calling thread must have COM
+// initialised, as the program's main thread has). POSIX: PNG through libpng,
+// JPEG through libjpeg-turbo, told apart by their signatures.
+std::unique_ptr<StillPictureDecoder> makeStillPictureDecoder(const PictureLimits& limits = {});
+
+// What every decoder checks before it allocates pixels: throws zelk::Error
+// when width x height is empty or exceeds the limits.
+void checkPictureSize(uint64_t width, uint64_t height, const PictureLimits& limits);
 
 }  // namespace zelk::control

@@ -58,6 +58,9 @@ class Compositor {
 public:
     // Throws zelk::Error when a frame's indices do not match its size.
     explicit Compositor(const Image& image);
+    // The compositor keeps a reference: a temporary Image would be gone
+    // before the first frame is drawn.
+    explicit Compositor(const Image&& image) = delete;
     // The composed picture of the current frame.
     const std::vector<uint8_t>& canvas() const;
     int currentFrame() const;

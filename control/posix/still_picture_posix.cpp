@@ -1,11 +1,10 @@
-#include "control/posix/still_picture_posix.h"
-
+// PNG through libpng, JPEG through libjpeg-turbo, told apart by their
+// signatures, not by the name.
 #include <algorithm>
 #include <array>
-#include <string>
 
-#include "control/posix/jpeg_decode.h"
-#include "control/posix/png_decode.h"
+#include "control/posix/picture_codecs_posix.h"
+#include "control/still_picture.h"
 #include "core/error.h"
 
 namespace zelk::control {
@@ -19,22 +18,24 @@ bool startsWith(std::span<const uint8_t> data, const std::array<uint8_t, N>& sig
     return data.size() >= N && std::equal(signature.begin(), signature.end(), data.begin());
 }
 
+class PosixStillPictureDecoder final : public StillPictureDecoder {
+public:
+    explicit PosixStillPictureDecoder(const PictureLimits& limits) : limits_(limits) {}
+
+    StillPicture decode(std::span<const uint8_t> data) override {
+        if (startsWith(data, kPngSignature)) return decodePng(data, limits_);
+        if (startsWith(data, kJpegSignature)) return decodeJpeg(data, limits_);
+        throw Error("EInvalidGraphic", "unknown picture format (neither PNG nor JPEG)");
+    }
+
+private:
+    PictureLimits limits_;
+};
+
 }  // namespace
 
-void checkPictureSize(uint64_t width, uint64_t height, const PictureLimits& limits) {
-    if (width < 1 || height < 1 || width > static_cast<uint64_t>(limits.maxSide) ||
-        height > static_cast<uint64_t>(limits.maxSide) || width * height > limits.maxPixels) {
-        throw Error("EInvalidGraphic", "picture of " + std::to_string(width) + " x " +
-                                           std::to_string(height) + " pixels refused (at most " +
-                                           std::to_string(limits.maxSide) + " per side and " +
-                                           std::to_string(limits.maxPixels) + " pixels)");
-    }
-}
-
-StillPicture PosixStillPictureDecoder::decode(std::span<const uint8_t> data) {
-    if (startsWith(data, kPngSignature)) return decodePng(data, limits_);
-    if (startsWith(data, kJpegSignature)) return decodeJpeg(data, limits_);
-    throw Error("EInvalidGraphic", "unknown picture format (neither PNG nor JPEG)");
+std::unique_ptr<StillPictureDecoder> makeStillPictureDecoder(const PictureLimits& limits) {
+    return std::make_unique<PosixStillPictureDecoder>(limits);
 }
 
 }  // namespace zelk::control

@@ -1,10 +1,10 @@
-#include "control/posix/device_library_posix.h"
-
+// The POSIX device library: dlopen and dlsym, over the fake libraries.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "control/dmd_device.h"
 #include "control/dmd_output.h"
 #include "control/source_fixtures.h"
 #include "core/error.h"
@@ -35,17 +35,17 @@ private:
 };
 
 TEST(DeviceLibrary, DrivesALoadedLibraryThroughItsFourEntryPoints) {
-    DeviceLibrary device(ZELK_FAKE_DEVICE_PATH);
+    const std::unique_ptr<DmdDevice> device = loadDmdDevice(ZELK_FAKE_DEVICE_PATH);
     FakeLibraryLog log;
     ASSERT_TRUE(log.ok());
     log.reset();
 
-    OpenDmdDevice(device);
+    OpenDmdDevice(*device);
     testing::OwnedSource source(128, 32, PixelFormat::Bgr24);
     source.setBgr(0, 0, 1, 2, 3);
     source.setBgr(127, 31, 4, 5, 6);
-    SendFrameToDmd(device, source.view());
-    device.Close();
+    SendFrameToDmd(*device, source.view());
+    device->Close();
 
     EXPECT_EQ(log.text(),
               "Open;PM_GameSettings('',3,zeroed);"
@@ -64,7 +64,7 @@ TEST(DeviceLibrary, RefusesLibrariesItCannotUseWithAClearReason) {
     };
     for (const Case& c : cases) {
         try {
-            DeviceLibrary device(c.path);
+            loadDmdDevice(c.path);
             ADD_FAILURE() << c.path << " was accepted";
         } catch (const Error& e) {
             const std::string message = e.what();

@@ -17,7 +17,7 @@ public:
     std::map<std::string, std::vector<control::FoundEntry>> searchResults;
     std::set<std::string> existing;
     std::map<std::string, std::vector<uint8_t>> contents;
-    std::string delimiters = "\\:";
+    std::string delimiters = "\\/:";  // as on Windows
     std::vector<std::string> calls;  // "search PATTERN", "exists PATH", "read PATH"
 
     std::vector<control::FoundEntry> search(const std::string& pattern) override {

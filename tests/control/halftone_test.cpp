@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <random>
 #include <set>
+#include <type_traits>
 
+#include "control/gif_bitmap.h"
 #include "control/halftone.h"
 #include "core/error.h"
 
@@ -54,6 +56,10 @@ std::vector<PaletteEntry> testColours() {
                            static_cast<uint8_t>(random())});
     return colours;
 }
+
+// gifBitmap refers to its quantiser: one made from a temporary would dangle.
+static_assert(std::is_constructible_v<control::GifBitmap, int32_t, int32_t, const HalftoneQuantiser&>);
+static_assert(!std::is_constructible_v<control::GifBitmap, int32_t, int32_t, HalftoneQuantiser>);
 
 TEST(HalftoneQuantiser, AgreesWithTheBruteForceRule) {
     const std::vector<PaletteEntry> colours = testColours();

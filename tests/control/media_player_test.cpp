@@ -9,8 +9,6 @@
 #include "control/halftone.h"
 #include "control/manual_timer.h"
 #include "control/media_player.h"
-#include "control/posix/posix_file_system.h"
-#include "control/posix/still_picture_posix.h"
 #include "core/error.h"
 #include "fake_media_services.h"
 #include "gif_writer.h"
@@ -45,11 +43,11 @@ std::vector<uint8_t> coloursGif(const std::vector<Rgb>& colours, std::optional<u
 class MediaPlayerTest : public ::testing::Test {
 protected:
     test::TempFolder dir;
-    PosixFileSystem files;
-    PosixStillPictureDecoder pictures;
+    std::unique_ptr<FileSystem> files = makeFileSystem();
+    std::unique_ptr<StillPictureDecoder> pictures = makeStillPictureDecoder();
     ManualTimer gifTimer{100};
     testing::RecordingDevice device;
-    MediaPlayer player{{files, pictures, gifTimer, device, platformHalftonePalette()}};
+    MediaPlayer player{{*files, *pictures, gifTimer, device, platformHalftonePalette()}};
 
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {

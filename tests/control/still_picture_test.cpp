@@ -1,10 +1,10 @@
-// The POSIX still-picture decoder: PNG and JPEG by content, 32-bit output,
+// The still-picture decoder of this platform (libpng and libjpeg-turbo): PNG and JPEG by content, 32-bit output,
 // limits checked before allocating, corrupt and truncated data refused.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "control/posix/still_picture_posix.h"
+#include "control/still_picture.h"
 #include "core/error.h"
 #include "picture_writer.h"
 
@@ -31,14 +31,14 @@ void expectQuarters(const StillPicture& picture, int tolerance, int alpha) {
 }
 
 TEST(StillPicture, DecodesPngToBgraKeepingAlpha) {
-    PosixStillPictureDecoder decoder;
-    const StillPicture opaque = decoder.decode(test::writePng(20, 10, test::quartersRgba(20, 10, kQuarters, 255)));
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder();
+    const StillPicture opaque = decoder->decode(test::writePng(20, 10, test::quartersRgba(20, 10, kQuarters, 255)));
     ASSERT_EQ(opaque.width, 20);
     ASSERT_EQ(opaque.height, 10);
     ASSERT_EQ(opaque.pixels.size(), 20u * 10u * 4u);
     expectQuarters(opaque, 0, 255);
     // Colour values of translucent pixels are kept as stored, not premultiplied.
-    const StillPicture translucent = decoder.decode(test::writePng(8, 8, test::quartersRgba(8, 8, kQuarters, 128)));
+    const StillPicture translucent = decoder->decode(test::writePng(8, 8, test::quartersRgba(8, 8, kQuarters, 128)));
     expectQuarters(translucent, 0, 128);
 }
 
@@ -46,40 +46,40 @@ TEST(StillPicture, DecodesPngToBgraKeepingAlpha) {
 // 8 bits, as the Windows decoder gives them: mid grey 0x8080 stays 128 and
 // does not come out brightened to about 188 as if it were linear light.
 TEST(StillPicture, Decodes16BitPngWithoutColourChunkAsStored) {
-    PosixStillPictureDecoder decoder;
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder();
     const std::vector<uint16_t> samples = {0x0000, 0x8080, 0xffff, 0x4040, 0xc0c0, 0x2020};
-    const StillPicture picture = decoder.decode(test::writePng16Untagged(2, 1, 3, samples));
+    const StillPicture picture = decoder->decode(test::writePng16Untagged(2, 1, 3, samples));
     ASSERT_EQ(picture.width, 2);
     ASSERT_EQ(picture.height, 1);
     EXPECT_EQ(rgbaAt(picture, 0, 0), (std::array<int, 4>{0x00, 0x80, 0xff, 255}));
     EXPECT_EQ(rgbaAt(picture, 1, 0), (std::array<int, 4>{0x40, 0xc0, 0x20, 255}));
     // With alpha, translucent colours are kept as stored too.
     const std::vector<uint16_t> translucent = {0x8080, 0x4040, 0xc0c0, 0x8080, 0xffff, 0x2020, 0x0000, 0x4040};
-    const StillPicture withAlpha = decoder.decode(test::writePng16Untagged(2, 1, 4, translucent));
+    const StillPicture withAlpha = decoder->decode(test::writePng16Untagged(2, 1, 4, translucent));
     EXPECT_EQ(rgbaAt(withAlpha, 0, 0), (std::array<int, 4>{0x80, 0x40, 0xc0, 0x80}));
     EXPECT_EQ(rgbaAt(withAlpha, 1, 0), (std::array<int, 4>{0xff, 0x20, 0x00, 0x40}));
 }
 
 TEST(StillPicture, DecodesColourAndGreyJpeg) {
-    PosixStillPictureDecoder decoder;
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder();
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < 32u * 32u; ++i) {
         const std::vector<uint8_t> rgba = test::quartersRgba(32, 32, kQuarters, 255);
         rgb.insert(rgb.end(), {rgba[i * 4], rgba[i * 4 + 1], rgba[i * 4 + 2]});
     }
-    const StillPicture colour = decoder.decode(test::writeJpeg(32, 32, rgb));
+    const StillPicture colour = decoder->decode(test::writeJpeg(32, 32, rgb));
     ASSERT_EQ(colour.width, 32);
     ASSERT_EQ(colour.height, 32);
     expectQuarters(colour, 8, 255);
 
-    const StillPicture grey = decoder.decode(test::writeGreyJpeg(4, 2, std::vector<uint8_t>(8, 200)));
+    const StillPicture grey = decoder->decode(test::writeGreyJpeg(4, 2, std::vector<uint8_t>(8, 200)));
     ASSERT_EQ(grey.width, 4);
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(rgbaAt(grey, 1, 1)[c], 200, 2);
     EXPECT_EQ(rgbaAt(grey, 1, 1)[3], 255);
 }
 
 TEST(StillPicture, RefusesUnknownCorruptAndTruncatedData) {
-    PosixStillPictureDecoder decoder;
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder();
     const std::vector<uint8_t> png = test::writePng(16, 16, test::quartersRgba(16, 16, kQuarters, 255));
     std::vector<uint8_t> rgb(16 * 16 * 3, 90);
     const std::vector<uint8_t> jpeg = test::writeJpeg(16, 16, rgb);
@@ -91,38 +91,38 @@ TEST(StillPicture, RefusesUnknownCorruptAndTruncatedData) {
         std::vector<uint8_t>(png.begin(), png.begin() + 8),    // signature only
         std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 3),  // signature only
     };
-    for (const std::vector<uint8_t>& data : refused) EXPECT_THROW(decoder.decode(data), Error) << data.size();
+    for (const std::vector<uint8_t>& data : refused) EXPECT_THROW(decoder->decode(data), Error) << data.size();
 
     // Every cut of either file is refused cleanly (the sanitizer build checks
     // "cleanly"), except a PNG whose pixels are all there and only its closing
     // 12-byte IEND chunk is missing: that picture is complete and shown.
     const size_t pngEnd = png.size() - 12;
     for (size_t length = 0; length < pngEnd; ++length) {
-        EXPECT_THROW(decoder.decode(std::span(png.data(), length)), Error) << "PNG cut at " << length;
+        EXPECT_THROW(decoder->decode(std::span(png.data(), length)), Error) << "PNG cut at " << length;
     }
     for (size_t length = pngEnd; length < png.size(); ++length) {
-        expectQuarters(decoder.decode(std::span(png.data(), length)), 0, 255);
+        expectQuarters(decoder->decode(std::span(png.data(), length)), 0, 255);
     }
     for (size_t length = 0; length + 2 < jpeg.size(); ++length) {
-        EXPECT_THROW(decoder.decode(std::span(jpeg.data(), length)), Error) << "JPEG cut at " << length;
+        EXPECT_THROW(decoder->decode(std::span(jpeg.data(), length)), Error) << "JPEG cut at " << length;
     }
 
     // Damaged compressed data in the middle.
     std::vector<uint8_t> badPng = png;
     for (size_t i = 40; i < badPng.size() - 20; ++i) badPng[i] = static_cast<uint8_t>(i * 37);
-    EXPECT_THROW(decoder.decode(badPng), Error);
+    EXPECT_THROW(decoder->decode(badPng), Error);
 }
 
 TEST(StillPicture, RefusesPicturesBeyondTheLimitsBeforeDecoding) {
     PictureLimits limits;
     limits.maxSide = 64;
     limits.maxPixels = 64 * 32;
-    PosixStillPictureDecoder decoder(limits);
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder(limits);
     std::vector<uint8_t> rgb(65 * 4 * 3, 50);
-    EXPECT_THROW(decoder.decode(test::writePng(65, 4, std::vector<uint8_t>(65 * 4 * 4, 50))), Error);
-    EXPECT_THROW(decoder.decode(test::writeJpeg(65, 4, rgb)), Error);
-    EXPECT_THROW(decoder.decode(test::writePng(64, 33, std::vector<uint8_t>(64 * 33 * 4, 50))), Error);
-    EXPECT_NO_THROW(decoder.decode(test::writePng(64, 32, std::vector<uint8_t>(64 * 32 * 4, 50))));
+    EXPECT_THROW(decoder->decode(test::writePng(65, 4, std::vector<uint8_t>(65 * 4 * 4, 50))), Error);
+    EXPECT_THROW(decoder->decode(test::writeJpeg(65, 4, rgb)), Error);
+    EXPECT_THROW(decoder->decode(test::writePng(64, 33, std::vector<uint8_t>(64 * 33 * 4, 50))), Error);
+    EXPECT_NO_THROW(decoder->decode(test::writePng(64, 32, std::vector<uint8_t>(64 * 32 * 4, 50))));
 
     // A header claiming 60000 x 60000 pixels is refused by the default limits
     // without its pixels ever being allocated (the data behind it is tiny).
@@ -137,7 +137,7 @@ TEST(StillPicture, RefusesPicturesBeyondTheLimitsBeforeDecoding) {
         }
     }
     try {
-        PosixStillPictureDecoder{}.decode(bigJpeg);
+        makeStillPictureDecoder()->decode(bigJpeg);
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()).find("60000 x 60000"), std::string::npos) << error.what();

@@ -1,6 +1,6 @@
-// The Windows seams of media playback, and PlayMediaFile on top of them, in a
-// real temporary folder: the system's own wildcard search and attributes, the
-// imaging component and thread timers.
+// The Windows services of media playback, and PlayMediaFile on top of them,
+// in a real temporary folder: the system's own wildcard search and
+// attributes, and the imaging component.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,9 +12,6 @@
 #include "control/manual_timer.h"
 #include "control/media_player.h"
 #include "control/recording_device.h"
-#include "control/win32/still_picture_wic.h"
-#include "control/win32/win32_file_system.h"
-#include "control/win32/win32_timer.h"
 #include "core/error.h"
 #include "gif_writer.h"
 
@@ -129,9 +126,9 @@ const FoundEntry* entryNamed(const std::vector<FoundEntry>& entries, const std::
     return nullptr;
 }
 
-// --- the seams --------------------------------------------------------------
+// --- the services --------------------------------------------------------------
 
-TEST(Win32FileSystem, SearchReportsAttributesAndMatchesNamesWithoutExtension) {
+TEST(FileSystem, SearchReportsAttributesAndMatchesNamesWithoutExtension) {
     TempFolder dir;
     dir.write(L"game.png", {1});
     dir.write(L"GAME.GIF", {1});
@@ -143,8 +140,8 @@ TEST(Win32FileSystem, SearchReportsAttributesAndMatchesNamesWithoutExtension) {
     dir.write(L"gam\u00e9.png", {1});
     dir.makeFolder(L"game.d");
 
-    Win32FileSystem files;
-    const std::vector<FoundEntry> found = files.search(dir.path() + "game.*");
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::vector<FoundEntry> found = files->search(dir.path() + "game.*");
     std::vector<std::string> names;
     for (const FoundEntry& entry : found) names.push_back(entry.name);
     std::sort(names.begin(), names.end());
@@ -156,27 +153,27 @@ TEST(Win32FileSystem, SearchReportsAttributesAndMatchesNamesWithoutExtension) {
     const FoundEntry* readOnly = entryNamed(found, "game.r.png");
     EXPECT_FALSE(readOnly->folder || readOnly->hidden || readOnly->system);
 
-    const std::vector<FoundEntry> accented = files.search(dir.path() + "GAM\xc3\x89.*");
+    const std::vector<FoundEntry> accented = files->search(dir.path() + "GAM\xc3\x89.*");
     ASSERT_EQ(accented.size(), 1u);
     EXPECT_EQ(accented[0].name, "gam\xc3\xa9.png");
-    EXPECT_TRUE(files.search(dir.path() + "missing\\game.*").empty());
-    EXPECT_TRUE(files.search("").empty());
+    EXPECT_TRUE(files->search(dir.path() + "missing\\game.*").empty());
+    EXPECT_TRUE(files->search("").empty());
 }
 
-TEST(Win32FileSystem, ExistenceAndBoundedReading) {
+TEST(FileSystem, ExistenceAndBoundedReading) {
     TempFolder dir;
     const std::string file = dir.write(L"game.png", {1, 2, 3});
     dir.makeFolder(L"folder");
-    Win32FileSystem files;
-    EXPECT_TRUE(files.fileExists(file));
-    EXPECT_FALSE(files.fileExists(dir.path() + "folder"));
-    EXPECT_FALSE(files.fileExists(dir.path() + "missing.png"));
-    EXPECT_FALSE(files.fileExists(""));
-    EXPECT_EQ(files.readFile(file, 3), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_THROW(files.readFile(file, 2), Error);
-    EXPECT_THROW(files.readFile(dir.path() + "missing.png", 100), Error);
-    EXPECT_THROW(files.readFile(dir.path() + "folder", 100), Error);
-    EXPECT_THROW(files.readFile("\xff\xfe", 100), Error);  // not UTF-8
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    EXPECT_TRUE(files->fileExists(file));
+    EXPECT_FALSE(files->fileExists(dir.path() + "folder"));
+    EXPECT_FALSE(files->fileExists(dir.path() + "missing.png"));
+    EXPECT_FALSE(files->fileExists(""));
+    EXPECT_EQ(files->readFile(file, 3), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_THROW(files->readFile(file, 2), Error);
+    EXPECT_THROW(files->readFile(dir.path() + "missing.png", 100), Error);
+    EXPECT_THROW(files->readFile(dir.path() + "folder", 100), Error);
+    EXPECT_THROW(files->readFile("\xff\xfe", 100), Error);  // not UTF-8: no such name
 }
 
 class ComApartment : public ::testing::Test {
@@ -185,57 +182,29 @@ protected:
     void TearDown() override { CoUninitialize(); }
 };
 
-using WicStillPicture = ComApartment;
+using StillPictureDecoding = ComApartment;
 
-TEST_F(WicStillPicture, DecodesPngToBgraAndRefusesWhatItCannotRead) {
-    WicStillPictureDecoder decoder;
-    const StillPicture picture = decoder.decode(solidPng(16, 8, 200, 100, 50));
+TEST_F(StillPictureDecoding, DecodesPngToBgraAndRefusesWhatItCannotRead) {
+    const std::unique_ptr<StillPictureDecoder> decoder = makeStillPictureDecoder();
+    const StillPicture picture = decoder->decode(solidPng(16, 8, 200, 100, 50));
     ASSERT_EQ(picture.width, 16);
     ASSERT_EQ(picture.height, 8);
     ASSERT_EQ(picture.pixels.size(), 16u * 8u * 4u);
     EXPECT_EQ((std::array<uint8_t, 4>{picture.pixels[0], picture.pixels[1], picture.pixels[2], picture.pixels[3]}),
               (std::array<uint8_t, 4>{50, 100, 200, 255}));
 
-    EXPECT_THROW(decoder.decode(std::vector<uint8_t>(100, 7)), Error);
-    EXPECT_THROW(decoder.decode(std::vector<uint8_t>{}), Error);
+    EXPECT_THROW(decoder->decode(std::vector<uint8_t>(100, 7)), Error);
+    EXPECT_THROW(decoder->decode(std::vector<uint8_t>{}), Error);
     std::vector<uint8_t> cut = solidPng(16, 8, 1, 2, 3);
     cut.resize(30);
-    EXPECT_THROW(decoder.decode(cut), Error);
+    EXPECT_THROW(decoder->decode(cut), Error);
 
     PictureLimits small;
     small.maxSide = 8;
-    EXPECT_THROW(WicStillPictureDecoder(small).decode(solidPng(16, 8, 1, 2, 3)), Error);
+    EXPECT_THROW(makeStillPictureDecoder(small)->decode(solidPng(16, 8, 1, 2, 3)), Error);
 }
 
-TEST(Win32Timer, TicksThroughTheMessageLoopWhileOn) {
-    int ticks = 0;
-    Win32Timer timer(10, [&] { ++ticks; });
-    EXPECT_FALSE(timer.enabled());
-    timer.setEnabled(true);
-    timer.setInterval(15);  // a running timer takes the new period
-    EXPECT_TRUE(timer.enabled());
-    EXPECT_EQ(timer.interval(), 15u);
-    const ULONGLONG start = GetTickCount64();
-    MSG message;
-    while (ticks < 3 && GetTickCount64() - start < 5000) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        } else {
-            Sleep(1);
-        }
-    }
-    EXPECT_GE(ticks, 3);
-    timer.setEnabled(false);
-    const int stopped = ticks;
-    const ULONGLONG after = GetTickCount64();
-    while (GetTickCount64() - after < 100) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(1);
-    }
-    EXPECT_EQ(ticks, stopped);
-}
-
-// --- PlayMediaFile with the Windows seams ----------------------------------
+// --- PlayMediaFile with the Windows services ----------------------------------
 
 using WindowsMediaPlayer = ComApartment;
 
@@ -246,11 +215,11 @@ TEST_F(WindowsMediaPlayer, ResolvesAndShowsLikeTheProgram) {
     dir.write(L"hidden.png", solidPng(128, 32, 1, 1, 1), FILE_ATTRIBUTE_HIDDEN);
     dir.write(L"default.png", solidPng(128, 32, 255, 255, 255));
 
-    Win32FileSystem files;
-    WicStillPictureDecoder pictures;
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::unique_ptr<StillPictureDecoder> pictures = makeStillPictureDecoder();
     ManualTimer gifTimer(100);
     testing::RecordingDevice device;
-    MediaPlayer player({files, pictures, gifTimer, device, platformHalftonePalette()});
+    MediaPlayer player({*files, *pictures, gifTimer, device, platformHalftonePalette()});
 
     player.PlayMediaFile(dir.path() + "still");
     EXPECT_EQ(player.currentMediaFile(), dir.path() + "still.PNG");
@@ -271,6 +240,34 @@ TEST_F(WindowsMediaPlayer, ResolvesAndShowsLikeTheProgram) {
     EXPECT_EQ(player.currentMediaFile(), dir.path() + "default.png");
     EXPECT_FALSE(gifTimer.enabled());
     EXPECT_EQ(device.frames().back()[0], 255);
+}
+
+// Windows takes "/" between folders as well as "\\": the folder of
+// "C:/media/game" is "C:/media/", not "C:".
+TEST_F(WindowsMediaPlayer, AFolderEndsAtEitherSlash) {
+    TempFolder dir;
+    dir.write(L"game.png", solidPng(128, 32, 0, 255, 0));
+    dir.write(L"default.png", solidPng(128, 32, 255, 255, 255));
+    std::string folder = dir.path();
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    ASSERT_EQ(folder.find('\\'), std::string::npos);
+
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::unique_ptr<StillPictureDecoder> pictures = makeStillPictureDecoder();
+    ManualTimer gifTimer(100);
+    testing::RecordingDevice device;
+    MediaPlayer player({*files, *pictures, gifTimer, device, platformHalftonePalette()});
+    const struct {
+        std::string request, shown;
+    } cases[] = {
+        {folder + "game", folder + "game.png"},        // the file itself
+        {folder + "other", folder + "default.png"},    // the folder's default.*
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        player.PlayMediaFile(cases[i].request);
+        EXPECT_EQ(player.currentMediaFile(), cases[i].shown);
+        EXPECT_EQ(device.frames().size(), i + 1) << cases[i].request;
+    }
 }
 
 }  // namespace

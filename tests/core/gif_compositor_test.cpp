@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "core/error.h"
 #include "core/gif.h"
 #include "tests/core/gif_builder.h"
@@ -9,6 +11,10 @@ namespace zelk::test {
 namespace {
 
 using gif::Disposal;
+
+// The compositor refers to its Image: one made from a temporary would dangle.
+static_assert(std::is_constructible_v<gif::Compositor, const gif::Image&>);
+static_assert(!std::is_constructible_v<gif::Compositor, gif::Image>);
 
 constexpr uint8_t kWhite = 4;  // the background index of most cases
 constexpr uint8_t kClear = 7;  // the transparent index where one is used

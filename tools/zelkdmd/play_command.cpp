@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "control/dmd_device.h"
 #include "control/dmd_output.h"
+#include "control/file_system.h"
 #include "control/halftone.h"
 #include "control/manual_timer.h"
 #include "control/media_path.h"
 #include "control/media_player.h"
-#include "control/posix/device_library_posix.h"
-#include "control/posix/posix_file_system.h"
-#include "control/posix/still_picture_posix.h"
+#include "control/still_picture.h"
 #include "core/error.h"
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/frame_tap.h"
@@ -96,21 +96,21 @@ std::string stillPictureProblem(control::FileSystem& files, control::StillPictur
 }
 
 int play(const PlayOptions& options) {
-    std::unique_ptr<control::DeviceLibrary> library;
-    if (options.deviceLibrary) library = std::make_unique<control::DeviceLibrary>(*options.deviceLibrary);
+    std::unique_ptr<control::DmdDevice> library;
+    if (options.deviceLibrary) library = control::loadDmdDevice(*options.deviceLibrary);
     if (options.outFolder) std::filesystem::create_directories(*options.outFolder);
 
     FrameTap tap(options.outFolder, library.get());
-    control::PosixFileSystem files;
-    control::PosixStillPictureDecoder pictures;
+    const std::unique_ptr<control::FileSystem> files = control::makeFileSystem();
+    const std::unique_ptr<control::StillPictureDecoder> pictures = control::makeStillPictureDecoder();
     control::ManualTimer gifTimer(100);
-    control::MediaPlayer player({files, pictures, gifTimer, tap, control::platformHalftonePalette()});
+    control::MediaPlayer player({*files, *pictures, gifTimer, tap, control::platformHalftonePalette()});
     if (library) control::OpenDmdDevice(tap);
 
     player.PlayMediaFile(options.path);
     const std::string& resolved = player.currentMediaFile();
     if (resolved.empty()) {
-        const std::string folder = control::folderOf(options.path, files.folderDelimiters());
+        const std::string folder = control::folderOf(options.path, files->folderDelimiters());
         return failed("no media file for '" + options.path + "' (tried " + options.path + ".*, " + folder +
                       "default.*, " + folder + "default.png)");
     }
@@ -128,9 +128,9 @@ int play(const PlayOptions& options) {
 
     if (!tap.failure().empty()) return failed(tap.failure());
     if (tap.framesSent() == 0 && !animated) {
-        const std::string extension = control::extensionOf(resolved, files.folderDelimiters());
+        const std::string extension = control::extensionOf(resolved, files->folderDelimiters());
         if (control::isStillPictureExtension(extension)) {
-            return failed(resolved + ": nothing shown: " + stillPictureProblem(files, pictures, resolved));
+            return failed(resolved + ": nothing shown: " + stillPictureProblem(*files, *pictures, resolved));
         }
         return failed(resolved + ": nothing shown: the DMD shows only .gif, .jpg, .jpeg and .png files");
     }

@@ -4,23 +4,17 @@
 
 #include "control/halftone.h"
 #include "core/halftone_palette.h"
+#include "platform/win32/handles.h"
 
 namespace zelk::control {
-
 namespace {
 
 // Returns the entry count read (0 on failure).
 UINT readHalftoneEntries(PALETTEENTRY (&entries)[256]) {
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return 0;
-    HPALETTE palette = CreateHalftonePalette(screen);
-    UINT count = 0;
-    if (palette != nullptr) {
-        count = GetPaletteEntries(palette, 0, 256, entries);
-        DeleteObject(palette);
-    }
-    ReleaseDC(nullptr, screen);
-    return count;
+    const platform::WindowDc screen(nullptr);
+    if (!screen.valid()) return 0;
+    const platform::GdiObject<HPALETTE> palette(CreateHalftonePalette(screen.get()));
+    return palette.valid() ? GetPaletteEntries(palette.get(), 0, 256, entries) : 0;
 }
 
 }  // namespace

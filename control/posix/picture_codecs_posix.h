@@ -10,8 +10,6 @@
 namespace zelk::control {
 
 StillPicture decodePng(std::span<const uint8_t> data, const PictureLimits& limits);
-
-// Throws zelk::Error when width x height exceeds the limits or is empty.
-void checkPictureSize(uint64_t width, uint64_t height, const PictureLimits& limits);
+StillPicture decodeJpeg(std::span<const uint8_t> data, const PictureLimits& limits);
 
 }  // namespace zelk::control

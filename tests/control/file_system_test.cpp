@@ -1,4 +1,4 @@
-// The POSIX file system seam over a real temporary folder.
+// The file system of the POSIX build over a real temporary folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "control/posix/posix_file_system.h"
+#include "control/file_system.h"
 #include "core/error.h"
 #include "temp_folder.h"
 
@@ -29,7 +29,7 @@ const FoundEntry* entryNamed(const std::vector<FoundEntry>& entries, const std::
     return nullptr;
 }
 
-TEST(PosixFileSystem, SearchMatchesByWindowsRulesAndDescribesEntries) {
+TEST(FileSystem, SearchMatchesByWindowsRulesAndDescribesEntries) {
     TempFolder dir;
     dir.write("game.png", "x");
     dir.write("GAME.GIF", "x");
@@ -41,8 +41,8 @@ TEST(PosixFileSystem, SearchMatchesByWindowsRulesAndDescribesEntries) {
     std::filesystem::create_symlink(dir.path("game.png"), dir.path("game.link"));
     std::filesystem::create_symlink(dir.path("nowhere"), dir.path("game.dangling"));
 
-    PosixFileSystem files;
-    const std::vector<FoundEntry> found = files.search(dir.path("game.*"));
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::vector<FoundEntry> found = files->search(dir.path("game.*"));
     EXPECT_EQ(namesOf(found), (std::vector<std::string>{"GAME.GIF", "game", "game.d", "game.dangling",
                                                         "game.fifo", "game.link", "game.png"}));
     EXPECT_TRUE(entryNamed(found, "game.d")->folder);
@@ -51,66 +51,66 @@ TEST(PosixFileSystem, SearchMatchesByWindowsRulesAndDescribesEntries) {
         const FoundEntry* entry = entryNamed(found, plain);
         EXPECT_FALSE(entry->folder || entry->hidden || entry->system) << plain;
     }
-    const std::vector<FoundEntry> hidden = files.search(dir.path(".game.*"));
+    const std::vector<FoundEntry> hidden = files->search(dir.path(".game.*"));
     ASSERT_EQ(hidden.size(), 1u);
     EXPECT_TRUE(hidden[0].hidden);
 }
 
-TEST(PosixFileSystem, SearchFindsNothingWithoutAFolderOrPattern) {
+TEST(FileSystem, SearchFindsNothingWithoutAFolderOrPattern) {
     TempFolder dir;
     dir.write("game.png", "x");
-    PosixFileSystem files;
-    EXPECT_TRUE(files.search(dir.path("missing/game.*")).empty());
-    EXPECT_TRUE(files.search(dir.path()).empty());
-    EXPECT_TRUE(files.search(dir.path(std::string(300, 'g') + "*")).empty());
-    EXPECT_TRUE(files.search(dir.path("*.jpg")).empty());
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    EXPECT_TRUE(files->search(dir.path("missing/game.*")).empty());
+    EXPECT_TRUE(files->search(dir.path()).empty());
+    EXPECT_TRUE(files->search(dir.path(std::string(300, 'g') + "*")).empty());
+    EXPECT_TRUE(files->search(dir.path("*.jpg")).empty());
 }
 
-TEST(PosixFileSystem, SearchWithoutFolderReadsTheCurrentFolder) {
+TEST(FileSystem, SearchWithoutFolderReadsTheCurrentFolder) {
     TempFolder dir;
     dir.write("default.png", "x");
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    PosixFileSystem files;
-    const std::vector<FoundEntry> found = files.search("default.*");
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::vector<FoundEntry> found = files->search("default.*");
     std::filesystem::current_path(before);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].name, "default.png");
 }
 
-TEST(PosixFileSystem, FileExistsForFilesAndLinksToFilesOnly) {
+TEST(FileSystem, FileExistsForFilesAndLinksToFilesOnly) {
     TempFolder dir;
     dir.write("game.png", "x");
     dir.makeFolder("folder");
     std::filesystem::create_symlink(dir.path("game.png"), dir.path("file.link"));
     std::filesystem::create_symlink(dir.path("folder"), dir.path("folder.link"));
     std::filesystem::create_symlink(dir.path("nowhere"), dir.path("dangling.link"));
-    PosixFileSystem files;
-    EXPECT_TRUE(files.fileExists(dir.path("game.png")));
-    EXPECT_TRUE(files.fileExists(dir.path("file.link")));
-    EXPECT_FALSE(files.fileExists(dir.path("folder")));
-    EXPECT_FALSE(files.fileExists(dir.path("folder.link")));
-    EXPECT_FALSE(files.fileExists(dir.path("dangling.link")));
-    EXPECT_FALSE(files.fileExists(dir.path("missing.png")));
-    EXPECT_FALSE(files.fileExists(""));
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    EXPECT_TRUE(files->fileExists(dir.path("game.png")));
+    EXPECT_TRUE(files->fileExists(dir.path("file.link")));
+    EXPECT_FALSE(files->fileExists(dir.path("folder")));
+    EXPECT_FALSE(files->fileExists(dir.path("folder.link")));
+    EXPECT_FALSE(files->fileExists(dir.path("dangling.link")));
+    EXPECT_FALSE(files->fileExists(dir.path("missing.png")));
+    EXPECT_FALSE(files->fileExists(""));
 }
 
-TEST(PosixFileSystem, ReadFileIsBounded) {
+TEST(FileSystem, ReadFileIsBounded) {
     TempFolder dir;
     dir.write("small.bin", std::vector<uint8_t>{1, 2, 3});
     dir.makeFolder("folder");
     ASSERT_EQ(mkfifo(dir.path("pipe").c_str(), 0600), 0);
-    PosixFileSystem files;
-    EXPECT_EQ(files.readFile(dir.path("small.bin"), 3), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_THROW(files.readFile(dir.path("small.bin"), 2), Error);
-    EXPECT_THROW(files.readFile(dir.path("missing"), 100), Error);
-    EXPECT_THROW(files.readFile(dir.path("folder"), 100), Error);
-    EXPECT_THROW(files.readFile(dir.path("pipe"), 100), Error);  // refused, does not hang
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    EXPECT_EQ(files->readFile(dir.path("small.bin"), 3), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_THROW(files->readFile(dir.path("small.bin"), 2), Error);
+    EXPECT_THROW(files->readFile(dir.path("missing"), 100), Error);
+    EXPECT_THROW(files->readFile(dir.path("folder"), 100), Error);
+    EXPECT_THROW(files->readFile(dir.path("pipe"), 100), Error);  // refused, does not hang
 
     // A large sparse file is refused by its size, before anything is read.
     ASSERT_EQ(truncate(dir.write("huge.gif", "").c_str(), off_t{1} << 40), 0);
     try {
-        files.readFile(dir.path("huge.gif"), 64u << 20);
+        files->readFile(dir.path("huge.gif"), 64u << 20);
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()).find("huge.gif"), std::string::npos);

@@ -1,4 +1,4 @@
-#include "control/posix/jpeg_decode.h"
+#include "control/posix/picture_codecs_posix.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -7,7 +7,6 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "control/posix/png_decode.h"
 #include "core/error.h"
 
 namespace zelk::control {

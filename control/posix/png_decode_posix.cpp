@@ -1,4 +1,4 @@
-#include "control/posix/png_decode.h"
+#include "control/posix/picture_codecs_posix.h"
 
 #include <png.h>
 

@@ -1,0 +1,42 @@
+#pragma once
+// The part of a loaded DMD device library that is the same on every
+// platform: the four entry points bound by name and called through their
+// pointers. The platform folders load the library and look names up.
+#include <functional>
+#include <string>
+
+#include "control/dmd_device.h"
+#include "dmddevice.h"
+
+namespace zelk::control {
+
+class BoundDeviceLibrary : public DmdDevice {
+public:
+    // The results of Open and Close are not examined: a failing device goes
+    // unnoticed, as with a library linked at load time.
+    void Open() override { open_(); }
+    void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const void* options) override {
+        gameSettings_(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
+    }
+    void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) override {
+        render_(width, height, reinterpret_cast<const rgb24*>(frame));
+    }
+    void Close() override { close_(); }
+
+protected:
+    // Any entry point, as the system's look-up hands it out.
+    using EntryPoint = void (*)();
+
+    // Binds Open, PM_GameSettings, Render_RGB24 and Close through lookUp,
+    // which gives null for a name the library lacks. Throws zelk::Error
+    // ("EDeviceLibrary") naming the file and the first missing entry point.
+    void bindEntryPoints(const std::string& path, const std::function<EntryPoint(const char*)>& lookUp);
+
+private:
+    decltype(&::Open) open_ = nullptr;
+    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
+    decltype(&::Render_RGB24) render_ = nullptr;
+    decltype(&::Close) close_ = nullptr;
+};
+
+}  // namespace zelk::control

@@ -43,8 +43,8 @@ rm -f "$keeper_input"
 wine_process_up() {
   local dir
   for dir in /proc/[0-9]*; do
-    tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | grep -q "$1" || continue
-    tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+    tr '\0' ' ' 2>/dev/null <"$dir/cmdline" | grep -q "$1" || continue
+    tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
   done
   return 1
 }

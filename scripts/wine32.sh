@@ -31,8 +31,11 @@ W=${ZELK_WINE32_ROOT:-$(dirname "$here")/build/wine32}
 QEMU=$W/usr/bin/qemu-i386
 ROOT=$W/root
 
-packages=(qemu-user/bookworm-backports wine32:i386 libwine:i386
-          libx11-6:i386 libxext6:i386 libxcb1:i386 libxau6:i386 libxdmcp6:i386 libbsd0:i386 libmd0:i386
+# wine32 must be the installed wine64's version, or the two halves of a
+# prefix do not work together.
+wine_version=$(dpkg-query -W -f='${Version}' wine64 2>/dev/null || true)
+packages=(qemu-user/bookworm-backports "wine32:i386=$wine_version" "libwine:i386=$wine_version"
+          libc6:i386 libgcc-s1:i386 libx11-6:i386 libxext6:i386 libxcb1:i386 libxau6:i386 libxdmcp6:i386 libbsd0:i386 libmd0:i386
           libfreetype6:i386 libpng16-16:i386 zlib1g:i386 libbrotli1:i386 libfontconfig1:i386 libexpat1:i386
           libxrender1:i386 libxrandr2:i386 libxi6:i386 libxfixes3:i386 libxcursor1:i386 libxinerama1:i386
           libxcomposite1:i386)
@@ -41,13 +44,15 @@ mirror() {
     # The Debian mirror this machine's apt already uses.
     local uri
     uri=$(grep -h '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}' | grep -v security | head -n1 || true)
-    [ -n "$uri" ] || uri=$(grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | awk '{print $2}' | grep -v security | head -n1 || true)
+    [ -n "$uri" ] || uri=$(grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | sed 's/\[[^]]*\]//' |
+                           awk '{print $2}' | grep -v security | head -n1 || true)
     [ -n "$uri" ] || { echo "wine32: no Debian mirror found in the apt sources" >&2; exit 1; }
     echo "$uri"
 }
 
 fetch() {
     [ -e "$W/complete" ] && return 0
+    [ -n "$wine_version" ] || { echo "wine32: wine64 is not installed" >&2; exit 1; }
     local m apt
     m=$(mirror)
     rm -rf "$W"
@@ -62,15 +67,11 @@ fetch() {
     (cd "$W/debs" && apt-get "${apt[@]}" download -qq "${packages[@]}" 2>&1 | { grep -v unsandboxed || true; })
     dpkg-deb --fsys-tarfile "$W"/debs/qemu-user_*.deb | tar -x -C "$W" ./usr/bin/qemu-i386
     for f in "$W"/debs/*_i386.deb; do dpkg-deb -x "$f" "$ROOT"; done
-    # The wine32 package must match the installed wine64, or the two halves
-    # of a prefix do not talk.
-    local want got
-    want=$(dpkg-query -W -f='${Version}' wine64)
-    got=$(dpkg-deb -f "$W"/debs/wine32_*.deb Version)
-    [ "$want" = "$got" ] || { echo "wine32: wine32 $got does not match wine64 $want" >&2; exit 1; }
-    # The i386 loader searches /lib32 and /usr/lib32 only.
-    mkdir -p "$ROOT/usr/lib32"
-    for f in "$ROOT"/usr/lib/i386-linux-gnu/*.so* "$ROOT"/lib/i386-linux-gnu/*.so*; do ln -sf "$f" "$ROOT/usr/lib32/"; done
+    # An empty library cache of its own: the i386 loader then searches the
+    # root's library folders rather than taking 32-bit libraries from the
+    # machine's cache (where a multilib libc6-i386 may list some).
+    mkdir -p "$ROOT/etc"
+    : >"$ROOT/etc/ld.so.cache"
     # 32-bit Wine starts 64-bit programs and the server through these.
     ln -sf /usr/lib/wine/wine64 "$ROOT/usr/lib/wine/wine64"
     ln -sf /usr/lib/wine/wineserver64 "$ROOT/usr/lib/wine/wineserver64"

@@ -67,7 +67,8 @@ echo "== Windows x86 tests under 32-bit Wine"
 start=$(seconds)
 # A 32-bit program starting another 32-bit one (the x86 stand-in player)
 # needs qemu registered in a namespace of its own; without one, that test
-# is left out and said so.
+# is left out and said so. In the namespace every 32-bit program runs under
+# QEMU, also where the kernel could run it itself: the same run everywhere.
 namespace=(scripts/wine32.sh namespace)
 skip=()
 if ! scripts/wine32.sh namespace-works; then

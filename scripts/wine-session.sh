@@ -17,6 +17,8 @@ cleanup() { wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
+# A fresh prefix per run: nothing registered by an earlier run (the player's
+# class, the regional settings) can leak into this one.
 rm -rf "$WINEPREFIX"
 if [ "$bits" = 32 ]; then
   "$here/wine32.sh" prefix

@@ -12,6 +12,7 @@
 #   wine32.sh run EXE [ARGS]   runs a 32-bit program in $WINEPREFIX
 #   wine32.sh namespace CMD    runs CMD where 32-bit programs may start
 #                              32-bit programs (see below)
+#   wine32.sh namespace-works  whether namespace works here (exit status)
 #
 # Traps met on the way:
 # - A 64-bit wineboot leaves syswow64 empty: the 32-bit DLLs are copied in,

@@ -37,7 +37,6 @@ start=$(seconds)
 cmake --preset win32 -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/wine32.sh;run" \
   -DZELK_WINE_PLAYER64="$PWD/build/win64/tests/wine/fake_player.exe" >/dev/null
 cmake --build --preset win32 -j "$jobs"
-ctest --preset win32 -L static
 took "x86 build" "$start"
 
 display=""

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: native (plain and sanitizer builds) and the Windows builds
-# (x64 under Wine, x86 checked statically). Installs what is missing first.
+# (x64 under Wine, x86 under 32-bit Wine). Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh all
@@ -16,8 +16,11 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
-if [ -x scripts/test-windows.sh ]; then
-  echo "== Windows builds"
-  scripts/test-windows.sh
+# Not optional: a missing Windows part is a failure, not a skip.
+if [ ! -x scripts/test-windows.sh ]; then
+  echo "FAIL: scripts/test-windows.sh is missing or not executable"
+  exit 1
 fi
+echo "== Windows builds"
+scripts/test-windows.sh
 echo "all tests passed"

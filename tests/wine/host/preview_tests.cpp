@@ -20,20 +20,21 @@ struct Size {
 
 void PrintTo(const Size& size, std::ostream* out) { *out << size.width << "x" << size.height; }
 
+// A plain function, not a lambda: x86 callbacks take the stdcall convention.
+BOOL CALLBACK collectPreviewWindow(HWND window, LPARAM list) {
+    wchar_t title[64] = {};
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && GetWindowTextW(window, title, 64) > 0 &&
+        std::wstring(title) == L"zelkDmdForm") {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> previewWindows() {
     std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            wchar_t title[64] = {};
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && GetWindowTextW(window, title, 64) > 0 &&
-                std::wstring(title) == L"zelkDmdForm") {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(collectPreviewWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -97,10 +97,10 @@ void writeTriggerImages(const fs::path& folder, int count) {
     }
 }
 
-fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count) {
+fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count, const wchar_t* player) {
     fs::create_directories(folder);
-    fs::path program = folder / L"fake_player.exe";
-    fs::copy_file(testProgramFolder() / L"fake_player.exe", program, fs::copy_options::overwrite_existing);
+    fs::path program = folder / player;
+    fs::copy_file(testProgramFolder() / player, program, fs::copy_options::overwrite_existing);
     fs::path capture = folder / L"ZelkVideos" / pathFromUtf8(game) / L"ZelkCapture";
     fs::create_directories(capture);
     writeTriggerImages(capture, count);

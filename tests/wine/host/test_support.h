@@ -36,7 +36,9 @@ void writeTriggerImages(const fs::path& folder, int count);
 
 // The stand-in player, copied into folder, with count trigger pictures for
 // game under folder\ZelkVideos\game\ZelkCapture. Returns the program's path.
-fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count);
+// The x86 tests also have the x86 build's player, "fake_player32.exe".
+fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count,
+                          const wchar_t* player = L"fake_player.exe");
 // The calls the stand-in player in folder received, one line each.
 std::vector<std::string> playerCalls(const fs::path& folder);
 // Starts the stand-in player program with the given switches (for example

@@ -85,6 +85,7 @@ private:
     };
 
     Window windowFor(const Trigger& trigger) const;
+    size_t firstAgreeing(size_t begin, size_t end) const;
     bool rowsMatch(const Rows& rows) const;
 
     std::vector<Trigger> triggers_;  // trigger n at index n - 1

@@ -1,5 +1,6 @@
-// The driver: module state, settings, the four active entry points, the
-// deferred game start and the intake of every frame into the frame bitmap.
+// The driver behind the exported entry points: settings, the four active
+// entry points, the deferred game start and the intake of every frame into
+// the frame bitmap.
 // No failure leaves an entry point: each step that can fail is contained
 // where it happens, so the state changes of a successful call still take
 // place, and the failure is logged while the log works.
@@ -150,7 +151,7 @@ void DmdDriver::State::takeFrameIn(uint16_t width, uint16_t height, const uint8_
     const bool matching = plugin.captureActive && capture;
     const bool liveFilled = matching && capture->liveMaskFits(*frameBitmap);
     if (liveFilled) {
-        copyFrameAndMask(frame, *frameBitmap, *capture->liveFrame, plugin.exactColorMatch);
+        copyFrameAndMask(frame, *frameBitmap, *capture->liveFrame(), plugin.exactColorMatch);
     } else {
         copyFrameToBitmap(frame, *frameBitmap);
     }

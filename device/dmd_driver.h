@@ -1,5 +1,5 @@
 #pragma once
-// The plug-in's driver: its module-level state and the behaviour behind the
+// DmdDriver: the plug-in's module-level state and the behaviour behind the
 // eleven exported entry points. The exported C functions (exports.cpp) forward
 // to the one instance returned by pluginDriver(); tests and the zelkdmd tool
 // make their own instances over a platform of their choosing.

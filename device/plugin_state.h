@@ -1,8 +1,8 @@
 #pragma once
 // The plug-in's module-level state, one instance per loaded library (or per
 // DmdDriver in the tests and the zelkdmd tool). The driver, the capture set
-// and the matching all work on this one state: the host's calls arrive one
-// at a time, and each step of a frame sees what the step before it left.
+// and the matching all read and write it: the host calls them one at a time
+// on its own thread, so plain fields need no lock.
 #include <cstdint>
 #include <string>
 
@@ -18,10 +18,14 @@ struct PluginState {
     // Driver (entry points, settings, deferred game start).
     std::string gameName;
     bool gameStartPending = false;
-    bool b2sInitRequested = false;  // only ever set
+    // Set by a game name starting "VANTOR\"; from then on every game start
+    // calls the player's B2SInit.
+    bool b2sInitRequested = false;
     bool showDmd = false;
     int32_t matchReset = 100;       // 100 until the first Open reads the settings
-    bool logEnabled = false;        // only ever set
+    // No line is written while it is off: before Open, whose first line
+    // starts the log afresh, and while the library unloads.
+    bool logEnabled = false;
     std::string pluginFolder;
     bool captureActive = false;
 

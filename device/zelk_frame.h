@@ -23,7 +23,7 @@ void maskRow(const uint8_t* pixels, uint8_t* mask, size_t count, bool exactColor
 
 class TZelkFrame {
 public:
-    // create: takes its size from bmp and fills the mask from it.
+    // The mask of the whole of bmp.
     TZelkFrame(const Bitmap24& bmp, bool exactColorMatch);
 
     // Recomputes every byte from the top-left fWidth x fHeight pixels of bmp.

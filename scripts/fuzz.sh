@@ -24,6 +24,10 @@ mkdir -p "$corpus" "$crashes"
 seeds=()
 case "$target" in
   bmp_fuzz) seeds+=(tests/data/bmpsuite/g tests/data/bmpsuite/q tests/data/bmpsuite/b tests/data/bmpsuite/x) ;;
+  trigger_set_fuzz)
+    cmake --build "$build" --target trigger_set_seeds -j "$(nproc)"
+    "$build/fuzz/trigger_set_seeds" "$build/seeds/$target"
+    seeds+=("$build/seeds/$target") ;;
 esac
 [ -d "tests/data/fuzz/$target" ] && seeds+=("tests/data/fuzz/$target")
 

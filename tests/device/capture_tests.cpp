@@ -34,7 +34,7 @@ TEST(GameStart, LoadsTheNumberedPicturesUpToTheFirstGap) {
     for (int n : {1, 2, 4}) f.platform.addTrigger("game01", n, pictureFromArt(kPlain));
     TZelkCapture capture(f.state);
     capture.initGame("game01");
-    EXPECT_EQ(capture.numImages, 2);
+    EXPECT_EQ(capture.numImages(), 2);
     EXPECT_TRUE(f.state.captureActive);
     EXPECT_EQ(f.log().back(), "num images 2");
 }
@@ -44,7 +44,7 @@ TEST(GameStart, NeverLoadsMoreThan500) {
     for (int n = 1; n <= 501; ++n) f.platform.addTrigger("many", n, pictureFromArt({"#."}));
     TZelkCapture capture(f.state);
     capture.initGame("many");
-    EXPECT_EQ(capture.numImages, 500);
+    EXPECT_EQ(capture.numImages(), 500);
     EXPECT_EQ(f.log().back(), "num images 500");
 }
 
@@ -56,16 +56,16 @@ TEST(GameStart, CutsEachPictureToItsMarkedRegion) {
     f.platform.addTrigger("g", 2, pictureFromArt(kPlain));
     TZelkCapture capture(f.state);
     capture.initGame("g");
-    ASSERT_EQ(capture.numImages, 2);
-    EXPECT_EQ(capture.MaskRects[1], (MaskRect{1, 1, 9, 5}));
-    EXPECT_EQ(capture.chkImages[1]->width, 8);
-    EXPECT_EQ(capture.chkImages[1]->height, 4);
-    EXPECT_EQ(capture.chkFrames[1]->Frame[0], 255);   // the '#' just inside the corner
-    EXPECT_EQ(capture.chkFrames[1]->Frame[31], 255);  // and the one at the far corner
-    EXPECT_EQ(capture.MaskRects[2], (MaskRect{0, 0, 8, 4}));
+    ASSERT_EQ(capture.numImages(), 2);
+    EXPECT_EQ(capture.trigger(1).region, (MaskRect{1, 1, 9, 5}));
+    EXPECT_EQ(capture.trigger(1).picture.width, 8);
+    EXPECT_EQ(capture.trigger(1).picture.height, 4);
+    EXPECT_EQ(capture.trigger(1).mask.Frame[0], 255);   // the '#' just inside the corner
+    EXPECT_EQ(capture.trigger(1).mask.Frame[31], 255);  // and the one at the far corner
+    EXPECT_EQ(capture.trigger(2).region, (MaskRect{0, 0, 8, 4}));
     // The live mask has the full size of trigger picture 1 as loaded.
-    EXPECT_EQ(capture.liveFrame->fWidth, 12);
-    EXPECT_EQ(capture.liveFrame->fHeight, 7);
+    EXPECT_EQ(capture.liveFrame()->fWidth, 12);
+    EXPECT_EQ(capture.liveFrame()->fHeight, 7);
 }
 
 TEST(GameStart, ExactColorMatchFileSelectsTheExactRule) {
@@ -76,7 +76,7 @@ TEST(GameStart, ExactColorMatchFileSelectsTheExactRule) {
         TZelkCapture capture(f.state);
         capture.initGame("g");
         EXPECT_EQ(f.state.exactColorMatch, exact);
-        EXPECT_EQ(capture.chkFrames[1]->Frame[0], exact ? 50 : 0);
+        EXPECT_EQ(capture.trigger(1).mask.Frame[0], exact ? 50 : 0);
     }
 }
 
@@ -88,8 +88,8 @@ TEST(GameStart, MissingFolderKeepsThePreviousSetAndPlayerLink) {
     ASSERT_TRUE(f.state.captureActive);
     capture.initGame("nothere");
     EXPECT_FALSE(f.state.captureActive);
-    EXPECT_TRUE(capture.playerDisplay != nullptr);
-    EXPECT_EQ(capture.numImages, 1);
+    EXPECT_TRUE(capture.playerLinked());
+    EXPECT_EQ(capture.numImages(), 1);
     const Lines log = f.log();
     EXPECT_EQ(Lines(log.end() - 2, log.end()),
               (Lines{"Init Game name:nothere", "No ZelkCapture found:  nothing to do"}));
@@ -101,7 +101,7 @@ TEST(GameStart, EmptyFolderDropsThePlayerLink) {
     TZelkCapture capture(f.state);
     capture.initGame("g");
     EXPECT_FALSE(f.state.captureActive);
-    EXPECT_EQ(capture.playerDisplay, nullptr);
+    EXPECT_FALSE(capture.playerLinked());
     const Lines log = f.log();
     EXPECT_EQ(Lines(log.end() - 3, log.end()),
               (Lines{"imagedir:" + f.platform.folder() + "media/g/ZelkCapture", "num images 0",
@@ -120,7 +120,7 @@ TEST(GameStart, SecondStartReusesThePlayerAndSendsB2SInitAgain) {
     capture.initGame("b");
     EXPECT_EQ(f.platform.player->created, 1);
     EXPECT_EQ(f.platform.player->calls, (Lines{"B2SInit a", "B2SInit b"}));
-    EXPECT_EQ(capture.liveFrame->fWidth, 1);
+    EXPECT_EQ(capture.liveFrame()->fWidth, 1);
     Lines log = f.log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Create Object Display"), 1);
 }
@@ -155,8 +155,8 @@ TEST(GameStart, UnreadablePictureEndsTheStartAndNamesTheFile) {
         TZelkCapture capture(f.state);
         EXPECT_THROW(capture.initGame("g"), zelk::Error) << c.what;
         EXPECT_FALSE(f.state.captureActive) << c.what;
-        EXPECT_EQ(capture.numImages, 1) << "pictures read before stay: " << c.what;
-        EXPECT_NE(capture.playerDisplay, nullptr) << c.what;
+        EXPECT_EQ(capture.numImages(), 1) << "pictures read before stay: " << c.what;
+        EXPECT_TRUE(capture.playerLinked()) << c.what;
     }
 }
 

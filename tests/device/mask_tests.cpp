@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "device/zelk_capture.h"
+#include "device/trigger_set.h"
 #include "device/zelk_frame.h"
 #include "fake_platform.h"
 
@@ -13,7 +13,7 @@ namespace {
 using zelk::Bitmap24;
 using zelk::device::MaskRect;
 using zelk::device::RegionMatches;
-using zelk::device::TZelkCapture;
+using zelk::device::FindMarkerBox;
 using zelk::device::TZelkFrame;
 using zelk::test::pictureFromArt;
 
@@ -83,11 +83,11 @@ TEST(Mask, FindMarkerBoxCases) {
         {"near-marker colour is no marker", {"oooo", "o..o", "o..o", "oooo"}, std::nullopt},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(TZelkCapture::FindMarkerBox(pictureFromArt(c.art)), c.box) << c.what;
+        EXPECT_EQ(FindMarkerBox(pictureFromArt(c.art)), c.box) << c.what;
     }
     // Marker colour in either byte order is the same (253, 0, 253).
     Bitmap24 empty;
-    EXPECT_EQ(TZelkCapture::FindMarkerBox(empty), std::nullopt);
+    EXPECT_EQ(FindMarkerBox(empty), std::nullopt);
 }
 
 TEST(Mask, RegionMatchesOnlyInsideTheLiveMask) {

@@ -210,7 +210,7 @@ TEST(Matching, FastPathAgreesWithRegionMatches) {
         modelState.matchReset = 7;
         zelk::device::TZelkCapture model(modelState);
         model.initGame("g");
-        ASSERT_EQ(model.numImages, 40);
+        ASSERT_EQ(model.numImages(), 40);
         int counter = 0;
         int lastMatch = -1;
         Lines expected;
@@ -220,7 +220,7 @@ TEST(Matching, FastPathAgreesWithRegionMatches) {
             if (++counter > 7) lastMatch = -1, counter = 0;
             zelk::device::TZelkFrame live(pictureFromArt(frame), exact);
             for (int n = 1; n <= 40; ++n) {
-                if (!zelk::device::RegionMatches(&live, model.chkFrames[n].get(), model.MaskRects[n])) continue;
+                if (!zelk::device::RegionMatches(&live, &model.trigger(n).mask, model.trigger(n).region)) continue;
                 if (n != lastMatch) expected.push_back("B2SData D" + std::to_string(n) + " 1");
                 lastMatch = n;
             }

@@ -226,7 +226,7 @@ void reportPerCall(benchmark::State& state, std::chrono::steady_clock::time_poin
 }
 
 void renderBenchmark(benchmark::State& state, bool everyTriggerMatches,
-                     IntakeLoops loops = IntakeLoops::avx2) {
+                     IntakeLoops loops = IntakeLoops::avx512) {
     if (zelk::device::useIntakeLoops(loops) != loops) {
         state.SkipWithError("the processor lacks these loops");
         return;
@@ -255,7 +255,7 @@ void renderBenchmark(benchmark::State& state, bool everyTriggerMatches,
         benchmark::ClobberMemory();
     }
     reportPerCall(state, start);
-    zelk::device::useIntakeLoops(IntakeLoops::avx2);
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
     state.counters["allocs"] =
         static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations());
     state.counters["sends"] = static_cast<double>(gSends - sendsBefore) / static_cast<double>(state.iterations());
@@ -266,17 +266,19 @@ void BM_Render_EveryTriggerMatches(benchmark::State& state) { renderBenchmark(st
 BENCHMARK(BM_Render_TypicalFrame)->Arg(1)->Arg(50)->Arg(500);
 BENCHMARK(BM_Render_EveryTriggerMatches)->Arg(1)->Arg(50)->Arg(500);
 
-// The same typical frame with the intake loops of processors without AVX2
-// or without SSSE3.
+// The same typical frame with the intake loops of processors without
+// AVX-512, without AVX2 or without SSSE3.
+void BM_Render_TypicalFrameAvx2(benchmark::State& state) { renderBenchmark(state, false, IntakeLoops::avx2); }
 void BM_Render_TypicalFrameSsse3(benchmark::State& state) { renderBenchmark(state, false, IntakeLoops::ssse3); }
 void BM_Render_TypicalFramePlainLoops(benchmark::State& state) {
     renderBenchmark(state, false, IntakeLoops::plain);
 }
+BENCHMARK(BM_Render_TypicalFrameAvx2)->Arg(1);
 BENCHMARK(BM_Render_TypicalFrameSsse3)->Arg(1);
 BENCHMARK(BM_Render_TypicalFramePlainLoops)->Arg(1)->Arg(500);
 
 // The intake pass alone (frame bitmap and live mask of the whole frame) with
-// each kind of loops: argument 0 plain, 1 SSSE3, 2 AVX2.
+// each kind of loops: argument 0 plain, 1 SSSE3, 2 AVX2, 3 AVX-512.
 void BM_Intake(benchmark::State& state) {
     const auto loops = static_cast<IntakeLoops>(state.range(0));
     if (zelk::device::useIntakeLoops(loops) != loops) {
@@ -293,9 +295,9 @@ void BM_Intake(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     reportPerCall(state, start);
-    zelk::device::useIntakeLoops(IntakeLoops::avx2);
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
 }
-BENCHMARK(BM_Intake)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_Intake)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 
 // SetGameName and the frame that runs the game start: find the folder, read
 // and decode 500 pictures, cut them, make 500 masks and the live mask.

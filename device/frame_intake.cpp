@@ -18,7 +18,10 @@ struct VectorLoops {
 };
 
 VectorLoops loopsFor(IntakeLoops wanted) {
-    if (wanted == IntakeLoops::avx2 && simd::avx2Available()) {
+    if (wanted == IntakeLoops::avx512 && simd::avx512Available()) {
+        return {IntakeLoops::avx512, simd::swapPixelsAvx512, simd::swapAndMaskPixelsAvx512};
+    }
+    if (wanted >= IntakeLoops::avx2 && simd::avx2Available()) {
         return {IntakeLoops::avx2, simd::swapPixelsAvx2, simd::swapAndMaskPixelsAvx2};
     }
     if (wanted != IntakeLoops::plain && simd::ssse3Available()) {
@@ -28,7 +31,7 @@ VectorLoops loopsFor(IntakeLoops wanted) {
 }
 
 VectorLoops& vectorLoops() {
-    static VectorLoops loops = loopsFor(IntakeLoops::avx2);
+    static VectorLoops loops = loopsFor(IntakeLoops::avx512);
     return loops;
 }
 

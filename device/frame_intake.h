@@ -19,7 +19,7 @@ void copyFrameAndMask(const uint8_t* rgb, Bitmap24& bitmap, TZelkFrame& live, bo
 
 // The inner loops of the intake. The best the processor has is used; tests
 // and the benchmark choose others to check and measure each of them.
-enum class IntakeLoops { plain, ssse3, avx2 };
+enum class IntakeLoops { plain, ssse3, avx2, avx512 };
 // Uses the wanted loops, or the best below them that the processor has, and
 // returns the loops now in use.
 IntakeLoops useIntakeLoops(IntakeLoops wanted);

@@ -23,4 +23,11 @@ size_t swapPixelsAvx2(const uint8_t* src, uint8_t* dst, size_t count);
 size_t swapAndMaskPixelsAvx2(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count,
                              bool exactColorMatch);
 
+// AVX-512 with byte permutes (frame_intake_avx512.cpp): blocks of 64 pixels,
+// the last one masked; does every pixel.
+bool avx512Available();
+size_t swapPixelsAvx512(const uint8_t* src, uint8_t* dst, size_t count);
+size_t swapAndMaskPixelsAvx512(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count,
+                               bool exactColorMatch);
+
 }  // namespace zelk::device::simd

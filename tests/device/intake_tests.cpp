@@ -1,7 +1,8 @@
-// The frame intake: each kind of inner loops (plain, SSSE3, AVX2) gives the
-// frame bitmap and the live mask that the plain mask rule gives, for every
-// frame and mask shape: every length of a run up to three AVX2 blocks and a
-// lead past the block sizes, so that each tail is met.
+// The frame intake: each kind of inner loops (plain, SSSE3, AVX2, AVX-512)
+// gives the frame bitmap and the live mask that the plain mask rule gives,
+// for every frame and mask shape: every length of a run up to 130 pixels
+// (past two AVX-512 blocks and three AVX2 blocks after their lead), so that
+// each tail is met.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -29,7 +30,8 @@ std::vector<Shape> shapes() {
 TEST(Intake, EveryKindOfLoopsAgreesWithTheMaskRule) {
     using zelk::device::IntakeLoops;
     std::mt19937 random(7);
-    for (const IntakeLoops loops : {IntakeLoops::plain, IntakeLoops::ssse3, IntakeLoops::avx2}) {
+    for (const IntakeLoops loops :
+         {IntakeLoops::plain, IntakeLoops::ssse3, IntakeLoops::avx2, IntakeLoops::avx512}) {
         if (zelk::device::useIntakeLoops(loops) != loops) continue;  // not on this processor
         const int kind = static_cast<int>(loops);
         for (const Shape& s : shapes()) {
@@ -60,7 +62,7 @@ TEST(Intake, EveryKindOfLoopsAgreesWithTheMaskRule) {
             }
         }
     }
-    zelk::device::useIntakeLoops(IntakeLoops::avx2);
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The frame intake's inner loops with SSSE3 byte shuffles, 16 pixels a step:
 // the RGB frame is split into red, green and blue planes (for the mask) and
 // rebuilt as BGR (for the frame bitmap) without a per-pixel branch. Chosen at
-// run time by frame_intake.cpp when the processor has SSSE3; elsewhere (and
-// on processors without it) the plain loops do the work.
+// run time by frame_intake.cpp when the processor has SSSE3 but not AVX2
+// (the AVX2 loops call these for a run's first and last pixels); elsewhere
+// (and on processors without it) the plain loops do the work.
 #include "device/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))

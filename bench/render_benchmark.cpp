@@ -3,8 +3,8 @@
 // matching none of the triggers) and on a frame every trigger matches. Each
 // figure is reported next to a plain memcpy of the frame's 12,288 bytes
 // measured in the same run (counter x_memcpy), with the allocations per call
-// after the first frame (counter allocs). Also: a game start with 500
-// trigger pictures.
+// after the first frame (counter allocs). Also: the intake pass alone with
+// each kind of inner loops, and a game start with 500 trigger pictures.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -220,8 +220,22 @@ void BM_CopyLoop12288(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyLoop12288);
 
-void renderBenchmark(benchmark::State& state, bool everyTriggerMatches, bool vectorIntake = true) {
-    zelk::device::useVectorIntake(vectorIntake);
+using zelk::device::IntakeLoops;
+
+// Reports the ratios to both copies of the frame measured at start-up.
+void reportPerCall(benchmark::State& state, std::chrono::steady_clock::time_point start) {
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+    const double perCall = took.count() / static_cast<double>(state.iterations());
+    state.counters["x_memcpy"] = perCall / kMemcpyNs;
+    state.counters["x_copyloop"] = perCall / kCopyLoopNs;
+}
+
+void renderBenchmark(benchmark::State& state, bool everyTriggerMatches,
+                     IntakeLoops loops = IntakeLoops::avx512) {
+    if (zelk::device::useIntakeLoops(loops) != loops) {
+        state.SkipWithError("the processor lacks these loops");
+        return;
+    }
     const int triggers = static_cast<int>(state.range(0));
     Scene scene;
     buildScene(scene, triggers, everyTriggerMatches);
@@ -245,11 +259,8 @@ void renderBenchmark(benchmark::State& state, bool everyTriggerMatches, bool vec
         driver.Render_RGB24(kWidth, kHeight, scene.frame.data());
         benchmark::ClobberMemory();
     }
-    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
-    const double perCall = took.count() / static_cast<double>(state.iterations());
-    state.counters["x_memcpy"] = perCall / kMemcpyNs;
-    state.counters["x_copyloop"] = perCall / kCopyLoopNs;
-    zelk::device::useVectorIntake(true);
+    reportPerCall(state, start);
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
     state.counters["allocs"] =
         static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations());
     state.counters["sends"] = static_cast<double>(gSends - sendsBefore) / static_cast<double>(state.iterations());
@@ -260,9 +271,38 @@ void BM_Render_EveryTriggerMatches(benchmark::State& state) { renderBenchmark(st
 BENCHMARK(BM_Render_TypicalFrame)->Arg(1)->Arg(50)->Arg(500);
 BENCHMARK(BM_Render_EveryTriggerMatches)->Arg(1)->Arg(50)->Arg(500);
 
-// The same typical frame with the plain intake loops (processors without SSSE3).
-void BM_Render_TypicalFramePlainLoops(benchmark::State& state) { renderBenchmark(state, false, false); }
-BENCHMARK(BM_Render_TypicalFramePlainLoops)->Arg(500);
+// The same typical frame with the intake loops of processors without
+// AVX-512, without AVX2 or without SSSE3.
+void BM_Render_TypicalFrameAvx2(benchmark::State& state) { renderBenchmark(state, false, IntakeLoops::avx2); }
+void BM_Render_TypicalFrameSsse3(benchmark::State& state) { renderBenchmark(state, false, IntakeLoops::ssse3); }
+void BM_Render_TypicalFramePlainLoops(benchmark::State& state) {
+    renderBenchmark(state, false, IntakeLoops::plain);
+}
+BENCHMARK(BM_Render_TypicalFrameAvx2)->Arg(1);
+BENCHMARK(BM_Render_TypicalFrameSsse3)->Arg(1);
+BENCHMARK(BM_Render_TypicalFramePlainLoops)->Arg(1)->Arg(500);
+
+// The intake pass alone (frame bitmap and live mask of the whole frame) with
+// each kind of loops: argument 0 plain, 1 SSSE3, 2 AVX2, 3 AVX-512.
+void BM_Intake(benchmark::State& state) {
+    const auto loops = static_cast<IntakeLoops>(state.range(0));
+    if (zelk::device::useIntakeLoops(loops) != loops) {
+        state.SkipWithError("the processor lacks these loops");
+        return;
+    }
+    std::mt19937 random(1);
+    const std::vector<uint8_t> frame = asRgbFrame(dmdScreen(random, 20));
+    Bitmap24 bitmap(kWidth, kHeight);
+    zelk::device::TZelkFrame live(Bitmap24(kWidth, kHeight), false);
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        zelk::device::copyFrameAndMask(frame.data(), bitmap, live, false);
+        benchmark::ClobberMemory();
+    }
+    reportPerCall(state, start);
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
+}
+BENCHMARK(BM_Intake)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 
 // SetGameName and the frame that runs the game start: find the folder, read
 // and decode 500 pictures, cut them, make 500 masks and the live mask.

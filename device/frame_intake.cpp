@@ -7,13 +7,36 @@
 namespace zelk::device {
 namespace {
 
-bool& vectorLoops() {
-    static bool enabled = simd::available();
-    return enabled;
+size_t noPixels(const uint8_t*, uint8_t*, size_t) { return 0; }
+size_t noMaskedPixels(const uint8_t*, uint8_t*, uint8_t*, size_t, bool) { return 0; }
+
+// The vector loops in use; each does a leading run of the pixels.
+struct VectorLoops {
+    IntakeLoops kind;
+    size_t (*swap)(const uint8_t* src, uint8_t* dst, size_t count);
+    size_t (*swapAndMask)(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count, bool exact);
+};
+
+VectorLoops loopsFor(IntakeLoops wanted) {
+    if (wanted == IntakeLoops::avx512 && simd::avx512Available()) {
+        return {IntakeLoops::avx512, simd::swapPixelsAvx512, simd::swapAndMaskPixelsAvx512};
+    }
+    if (wanted >= IntakeLoops::avx2 && simd::avx2Available()) {
+        return {IntakeLoops::avx2, simd::swapPixelsAvx2, simd::swapAndMaskPixelsAvx2};
+    }
+    if (wanted != IntakeLoops::plain && simd::ssse3Available()) {
+        return {IntakeLoops::ssse3, simd::swapPixelsSsse3, simd::swapAndMaskPixelsSsse3};
+    }
+    return {IntakeLoops::plain, noPixels, noMaskedPixels};
+}
+
+VectorLoops& vectorLoops() {
+    static VectorLoops loops = loopsFor(IntakeLoops::avx512);
+    return loops;
 }
 
 void swapRow(const uint8_t* src, uint8_t* dst, size_t count) {
-    const size_t done = vectorLoops() ? simd::swapPixels(src, dst, count) : 0;
+    const size_t done = vectorLoops().swap(src, dst, count);
     for (size_t x = done; x < count; ++x) {
         dst[3 * x] = src[3 * x + 2];
         dst[3 * x + 1] = src[3 * x + 1];
@@ -35,7 +58,7 @@ void swapAndMaskTail(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t fro
 }
 
 void swapAndMaskRow(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t count, bool exact) {
-    const size_t done = vectorLoops() ? simd::swapAndMaskPixels(src, dst, mask, count, exact) : 0;
+    const size_t done = vectorLoops().swapAndMask(src, dst, mask, count, exact);
     if (exact) {
         swapAndMaskTail<true>(src, dst, mask, done, count);
     } else {
@@ -45,8 +68,10 @@ void swapAndMaskRow(const uint8_t* src, uint8_t* dst, uint8_t* mask, size_t coun
 
 }  // namespace
 
-void useVectorIntake(bool enabled) { vectorLoops() = enabled && simd::available(); }
-bool vectorIntakeInUse() { return vectorLoops(); }
+IntakeLoops useIntakeLoops(IntakeLoops wanted) {
+    vectorLoops() = loopsFor(wanted);
+    return vectorLoops().kind;
+}
 
 void copyFrameToBitmap(const uint8_t* rgb, Bitmap24& bitmap) {
     swapRow(rgb, bitmap.pixels.data(), static_cast<size_t>(bitmap.width) * bitmap.height);

@@ -17,9 +17,11 @@ void copyFrameToBitmap(const uint8_t* rgb, Bitmap24& bitmap);
 // the bitmap in either direction.
 void copyFrameAndMask(const uint8_t* rgb, Bitmap24& bitmap, TZelkFrame& live, bool exactColorMatch);
 
-// The vector loops are used when the processor has them. Tests and the
-// benchmark switch them off to check and measure the plain loops.
-void useVectorIntake(bool enabled);
-bool vectorIntakeInUse();
+// The inner loops of the intake. The best the processor has is used; tests
+// and the benchmark choose others to check and measure each of them.
+enum class IntakeLoops { plain, ssse3, avx2, avx512 };
+// Uses the wanted loops, or the best below them that the processor has, and
+// returns the loops now in use.
+IntakeLoops useIntakeLoops(IntakeLoops wanted);
 
 }  // namespace zelk::device

@@ -1,8 +1,9 @@
 // The frame intake's inner loops with SSSE3 byte shuffles, 16 pixels a step:
 // the RGB frame is split into red, green and blue planes (for the mask) and
 // rebuilt as BGR (for the frame bitmap) without a per-pixel branch. Chosen at
-// run time by frame_intake.cpp when the processor has SSSE3; elsewhere (and
-// on processors without it) the plain loops do the work.
+// run time by frame_intake.cpp when the processor has SSSE3 but not AVX2
+// (the AVX2 loops call these for a run's first and last pixels); elsewhere
+// (and on processors without it) the plain loops do the work.
 #include "device/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -72,9 +73,9 @@ __attribute__((target("ssse3"))) inline void loadBlock(const uint8_t* src, __m12
 
 }  // namespace
 
-bool available() { return __builtin_cpu_supports("ssse3"); }
+bool ssse3Available() { return __builtin_cpu_supports("ssse3"); }
 
-__attribute__((target("ssse3"))) size_t swapPixels(const uint8_t* src, uint8_t* dst, size_t count) {
+__attribute__((target("ssse3"))) size_t swapPixelsSsse3(const uint8_t* src, uint8_t* dst, size_t count) {
     const size_t blocks = count / 16;
     for (size_t b = 0; b < blocks; ++b) {
         __m128i in[3];
@@ -84,8 +85,8 @@ __attribute__((target("ssse3"))) size_t swapPixels(const uint8_t* src, uint8_t* 
     return blocks * 16;
 }
 
-__attribute__((target("ssse3"))) size_t swapAndMaskPixels(const uint8_t* src, uint8_t* dst, uint8_t* mask,
-                                                         size_t count, bool exactColorMatch) {
+__attribute__((target("ssse3"))) size_t swapAndMaskPixelsSsse3(const uint8_t* src, uint8_t* dst, uint8_t* mask,
+                                                              size_t count, bool exactColorMatch) {
     const size_t blocks = count / 16;
     // Saturating sums: a sum of 201 or more saturates at 201 or above, so
     // "sum > 200" reads the same on bytes.
@@ -115,9 +116,9 @@ __attribute__((target("ssse3"))) size_t swapAndMaskPixels(const uint8_t* src, ui
 
 namespace zelk::device::simd {
 
-bool available() { return false; }
-size_t swapPixels(const uint8_t*, uint8_t*, size_t) { return 0; }
-size_t swapAndMaskPixels(const uint8_t*, uint8_t*, uint8_t*, size_t, bool) { return 0; }
+bool ssse3Available() { return false; }
+size_t swapPixelsSsse3(const uint8_t*, uint8_t*, size_t) { return 0; }
+size_t swapAndMaskPixelsSsse3(const uint8_t*, uint8_t*, uint8_t*, size_t, bool) { return 0; }
 
 }  // namespace zelk::device::simd
 

@@ -8,9 +8,9 @@
 
 #include "control/file_system.h"
 #include "control/wildcard_match.h"
-#include "platform/posix/bounded_read.h"
+#include "platform/bounded_read.h"
 #include "platform/posix/directory_stream.h"
-#include "platform/posix/path_kind.h"
+#include "platform/path_kind.h"
 
 namespace zelk::control {
 namespace {

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "control/file_system.h"
-#include "platform/win32/bounded_read.h"
+#include "platform/bounded_read.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/path_kind.h"
+#include "platform/path_kind.h"
 #include "platform/win32/text.h"
 
 namespace zelk::control {

@@ -2,9 +2,9 @@
 
 #include <dlfcn.h>
 
-#include "platform/posix/bounded_read.h"
-#include "platform/posix/file_write.h"
-#include "platform/posix/path_kind.h"
+#include "platform/bounded_read.h"
+#include "platform/file_write.h"
+#include "platform/path_kind.h"
 
 namespace zelk::device {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "core/utf8.h"
-#include "platform/posix/file_write.h"
+#include "platform/file_write.h"
 
 namespace zelk::device {
 namespace {

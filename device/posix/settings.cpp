@@ -2,7 +2,7 @@
 
 #include "core/error.h"
 #include "core/ini_file.h"
-#include "platform/posix/bounded_read.h"
+#include "platform/bounded_read.h"
 
 namespace zelk::device {
 namespace {

@@ -1,9 +1,9 @@
 #include "device/win32/files.h"
 
 #include "device/win32/library_module.h"
-#include "platform/win32/bounded_read.h"
-#include "platform/win32/file_write.h"
-#include "platform/win32/path_kind.h"
+#include "platform/bounded_read.h"
+#include "platform/file_write.h"
+#include "platform/path_kind.h"
 #include "platform/win32/text.h"
 
 namespace zelk::device {

@@ -1,4 +1,4 @@
-#include "platform/posix/bounded_read.h"
+#include "platform/bounded_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/file_write.h"
+#include "platform/file_write.h"
 
 #include <fcntl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/posix/path_kind.h"
+#include "platform/path_kind.h"
 
 #include <sys/stat.h>
 

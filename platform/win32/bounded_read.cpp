@@ -1,4 +1,4 @@
-#include "platform/win32/bounded_read.h"
+#include "platform/bounded_read.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/win32/file_write.h"
+#include "platform/file_write.h"
 
 #include <windows.h>
 

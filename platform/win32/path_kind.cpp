@@ -1,4 +1,4 @@
-#include "platform/win32/path_kind.h"
+#include "platform/path_kind.h"
 
 #include <windows.h>
 

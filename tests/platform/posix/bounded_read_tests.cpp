@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "platform/posix/bounded_read.h"
-#include "platform/posix/path_kind.h"
+#include "platform/bounded_read.h"
+#include "platform/path_kind.h"
 #include "control/temp_folder.h"
 
 namespace {

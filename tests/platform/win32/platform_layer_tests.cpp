@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "core/error.h"
-#include "platform/win32/bounded_read.h"
+#include "platform/bounded_read.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"

@@ -6,9 +6,9 @@ namespace zelk::platform {
 
 enum class PathKind {
     missing,  // nothing there, a link leading nowhere, or not reachable
-    file,
+    file,     // a regular file
     folder,
-    other,    // a pipe or device
+    other,    // a pipe, device or socket
 };
 
 PathKind pathKind(const std::string& path);

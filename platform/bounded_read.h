@@ -1,9 +1,10 @@
 #pragma once
-// The one whole-file read. Only regular files are read: the file is opened
-// without blocking (O_NONBLOCK), so a pipe or device under the file's name is
-// refused at once instead of holding the caller's thread inside open(), and
-// a folder is refused too. The size comes from the open file and is checked
-// against the caller's limit before anything is allocated.
+// The one whole-file read, on every system. Only regular files are read: the
+// file is opened without blocking (O_NONBLOCK on POSIX; on Windows the kind of
+// the open handle is checked), so a pipe or device under the file's name is
+// refused at once instead of holding the caller's thread, and a folder is
+// refused too. The size comes from the open file and is checked against the
+// caller's limit before anything is allocated. Paths are UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <string>

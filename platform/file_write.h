@@ -1,5 +1,6 @@
 #pragma once
-// Writing a piece of text to a file in one call: opened, written, closed.
+// Writing a piece of bytes to a file in one call: opened, written, closed.
+// Paths are UTF-8; the bytes are written as given.
 #include <string>
 
 namespace zelk::platform {
@@ -13,6 +14,6 @@ enum class WriteMode {
 // Throws zelk::Error naming the file: "EFCreateError" when a fresh file
 // cannot be created, "EFOpenError" when an existing one cannot be opened,
 // "EWriteError" when writing or closing fails.
-void writeToFile(const std::string& path, const std::string& text, WriteMode mode);
+void writeToFile(const std::string& path, const std::string& bytes, WriteMode mode);
 
 }  // namespace zelk::platform

@@ -37,21 +37,6 @@ Bitmap24 fromArt(const Art& art) {
     return picture;
 }
 
-std::vector<Bitmap24> demoTriggers() {
-    using namespace zelk::demo;
-    std::vector<Bitmap24> pictures;
-    pictures.push_back(multiball(kLitDot));
-    pictures.push_back(jackpot("2,500,000", kLitDot));
-    drawMarkerOutline(pictures.back(), jackpotRegion());
-    pictures.push_back(extraBall(false, kLitDot));
-    drawMarkerOutline(pictures.back(), extraBallRegion());
-    pictures.push_back(ballSaved(kLitDot));
-    drawMarkerOutline(pictures.back(), ballIconRegion());
-    pictures.push_back(gameOver("1,000,000", kLitDot));
-    drawMarkerOutline(pictures.back(), gameOverRegion());
-    return pictures;
-}
-
 struct Seed {
     const char* name;
     uint8_t flags;
@@ -61,7 +46,7 @@ struct Seed {
 std::vector<Seed> seeds() {
     const Bitmap24 screen = fromArt({"..........", ".##..#....", ".#.#.#.oo.", "..........", "....##...."});
     return {
-        {"demo_table", 0, demoTriggers()},
+        {"demo_table", 0, zelk::demo::triggerPictures()},
         {"outline_at_corner", 0,
          {fromArt({"MMMMMMMMMM..", "M#.......M..", "M..####..M..", "M........M..", "M.......#M..",
                    "MMMMMMMMMM..", "............"}),

@@ -4,10 +4,7 @@
 
 #include <string>
 
-#include "control/dmd_device.h"
-#include "control/dmd_output.h"
-#include "control/source_fixtures.h"
-#include "core/error.h"
+#include "control/device_library_checks.h"
 
 namespace zelk::control {
 namespace {
@@ -40,38 +37,16 @@ TEST(DeviceLibrary, DrivesALoadedLibraryThroughItsFourEntryPoints) {
     ASSERT_TRUE(log.ok());
     log.reset();
 
-    OpenDmdDevice(*device);
-    testing::OwnedSource source(128, 32, PixelFormat::Bgr24);
-    source.setBgr(0, 0, 1, 2, 3);
-    source.setBgr(127, 31, 4, 5, 6);
-    SendFrameToDmd(*device, source.view());
-    device->Close();
-
-    EXPECT_EQ(log.text(),
-              "Open;PM_GameSettings('',3,zeroed);"
-              "Render_RGB24(128,32,first=3.2.1,last=6.5.4);Close;");
+    testing::driveFourEntryPoints(*device);
+    EXPECT_EQ(log.text(), testing::kFourEntryPointsLog);
 }
 
 TEST(DeviceLibrary, RefusesLibrariesItCannotUseWithAClearReason) {
-    struct Case {
-        std::string path;
-        std::string expected;  // part of the message besides the path
-    };
-    const Case cases[] = {
+    testing::expectRefused({
         {ZELK_FAKE_INCOMPLETE_DEVICE_PATH, "lacks the entry point \"Render_RGB24\""},
         {"/nonexistent/libdmddevice.so", "cannot load"},
         {ZELK_SOURCE_DIR "/CMakeLists.txt", "cannot load"},
-    };
-    for (const Case& c : cases) {
-        try {
-            loadDmdDevice(c.path);
-            ADD_FAILURE() << c.path << " was accepted";
-        } catch (const Error& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(c.path), std::string::npos) << message;
-            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-        }
-    }
+    });
 }
 
 }  // namespace

@@ -5,10 +5,7 @@
 
 #include <string>
 
-#include "control/dmd_device.h"
-#include "control/dmd_output.h"
-#include "control/source_fixtures.h"
-#include "core/error.h"
+#include "control/device_library_checks.h"
 
 namespace zelk::control {
 namespace {
@@ -30,36 +27,16 @@ TEST(DeviceLibrary, DrivesALoadedLibraryThroughItsFourEntryPoints) {
         reinterpret_cast<void (*)()>(GetProcAddress(fake, "FakeDmd_Log")));
     ASSERT_NE(log, nullptr);
 
-    OpenDmdDevice(*device);
-    testing::OwnedSource source(128, 32, PixelFormat::Bgr24);
-    source.setBgr(0, 0, 1, 2, 3);
-    source.setBgr(127, 31, 4, 5, 6);
-    SendFrameToDmd(*device, source.view());
-    device->Close();
-    EXPECT_STREQ(log(),
-                 "Open;PM_GameSettings('',3,zeroed);"
-                 "Render_RGB24(128,32,first=3.2.1,last=6.5.4);Close;");
+    testing::driveFourEntryPoints(*device);
+    EXPECT_STREQ(log(), testing::kFourEntryPointsLog);
 }
 
 TEST(DeviceLibrary, RefusesLibrariesItCannotUseNamingFileAndEntryPoint) {
-    const struct {
-        std::string path;
-        std::string expected;  // part of the message besides the path
-    } cases[] = {
+    testing::expectRefused({
         {besideThisProgram(ZELK_FAKE_INCOMPLETE_DEVICE_FILE_NAME), "lacks the entry point \"Render_RGB24\""},
         {besideThisProgram("missing_dmddevice.dll"), "cannot load"},
         {"\xff\xfe.dll", "cannot load"},  // not UTF-8
-    };
-    for (const auto& c : cases) {
-        try {
-            loadDmdDevice(c.path);
-            ADD_FAILURE() << c.path << " was accepted";
-        } catch (const Error& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(c.path), std::string::npos) << message;
-            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-        }
-    }
+    });
 }
 
 }  // namespace

@@ -122,4 +122,18 @@ std::string withCommas(long long value) {
     return out;
 }
 
+std::vector<Bitmap24> triggerPictures() {
+    std::vector<Bitmap24> pictures;
+    pictures.push_back(multiball(kLitDot));
+    pictures.push_back(jackpot("2,500,000", kLitDot));
+    drawMarkerOutline(pictures.back(), jackpotRegion());
+    pictures.push_back(extraBall(false, kLitDot));
+    drawMarkerOutline(pictures.back(), extraBallRegion());
+    pictures.push_back(ballSaved(kLitDot));
+    drawMarkerOutline(pictures.back(), ballIconRegion());
+    pictures.push_back(gameOver("1,000,000", kLitDot));
+    drawMarkerOutline(pictures.back(), gameOverRegion());
+    return pictures;
+}
+
 }  // namespace zelk::demo

@@ -3,6 +3,7 @@
 // attract mode and during play. The trigger pictures are drawn from the same
 // scenes as the recording, so a region that is on the DMD matches its trigger.
 #include <string>
+#include <vector>
 
 #include "core/bitmap24.h"
 #include "tools/demo/dot_font.h"
@@ -44,6 +45,11 @@ Region jackpotRegion();
 Region ballIconRegion();
 Region extraBallRegion();
 Region gameOverRegion();
+
+// The demo table's trigger pictures; trigger n is element n - 1. Picture 1
+// has no outline: the whole picture is its region, so it fires only when the
+// whole DMD shows it.
+std::vector<Bitmap24> triggerPictures();
 
 // 1234567 -> "1,234,567"
 std::string withCommas(long long value);

@@ -24,22 +24,6 @@ namespace {
 
 const char* const kGameName = "zelkdemo";
 
-// Trigger n is picture n.bmp. Picture 1 has no outline: the whole picture is
-// its region, so it fires only when the whole DMD shows it.
-std::vector<zelk::Bitmap24> triggerPictures() {
-    std::vector<zelk::Bitmap24> pictures;
-    pictures.push_back(multiball(kLitDot));
-    pictures.push_back(jackpot("2,500,000", kLitDot));
-    drawMarkerOutline(pictures.back(), jackpotRegion());
-    pictures.push_back(extraBall(false, kLitDot));
-    drawMarkerOutline(pictures.back(), extraBallRegion());
-    pictures.push_back(ballSaved(kLitDot));
-    drawMarkerOutline(pictures.back(), ballIconRegion());
-    pictures.push_back(gameOver("1,000,000", kLitDot));
-    drawMarkerOutline(pictures.back(), gameOverRegion());
-    return pictures;
-}
-
 // One stretch of the recording: frames first..last (numbered from 1) show
 // scene(frame). With the default MATCHRESET of 30 the plug-in re-arms the
 // last trigger on frames 31, 62, 93, ... (every 31st frame), which the

@@ -6,9 +6,8 @@
 
 #include <cstring>
 
-#include "control/file_system.h"
+#include "control/system_file_system.h"
 #include "control/wildcard_match.h"
-#include "platform/bounded_read.h"
 #include "platform/posix/directory_stream.h"
 #include "platform/path_kind.h"
 
@@ -34,15 +33,9 @@ FoundEntry describe(const std::string& folder, const char* name) {
 }
 
 // Outside "/" a name may hold any byte, so "\\" and ":" are ordinary characters.
-class PosixFileSystem final : public FileSystem {
+class PosixFileSystem final : public SystemFileSystem {
 public:
     std::vector<FoundEntry> search(const std::string& pattern) override;
-    bool fileExists(const std::string& path) override {
-        return platform::pathKind(path) == platform::PathKind::file;
-    }
-    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override {
-        return platform::readWholeFile(path, maxBytes);
-    }
     std::string_view folderDelimiters() const override { return "/"; }
 };
 

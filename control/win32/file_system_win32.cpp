@@ -2,10 +2,8 @@
 // system keeps them; paths cross as UTF-8.
 #include <windows.h>
 
-#include "control/file_system.h"
-#include "platform/bounded_read.h"
+#include "control/system_file_system.h"
 #include "platform/win32/handles.h"
-#include "platform/path_kind.h"
 #include "platform/win32/text.h"
 
 namespace zelk::control {
@@ -22,16 +20,9 @@ FoundEntry describe(const WIN32_FIND_DATAW& data) {
 
 // Windows takes "/" as well as "\\" between folders, and "C:name" is a name in
 // the current folder of drive C.
-class Win32FileSystem final : public FileSystem {
+class Win32FileSystem final : public SystemFileSystem {
 public:
     std::vector<FoundEntry> search(const std::string& pattern) override;
-    // Links are followed: one counts when it leads to a file.
-    bool fileExists(const std::string& path) override {
-        return platform::pathKind(path) == platform::PathKind::file;
-    }
-    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override {
-        return platform::readWholeFile(path, maxBytes);
-    }
     std::string_view folderDelimiters() const override { return "\\/:"; }
 };
 

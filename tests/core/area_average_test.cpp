@@ -42,9 +42,10 @@ Bitmap24 supersampledMean(const Source& source, int32_t w, int32_t h) {
 }
 
 TEST(AreaAverage, MatchesTheSupersampledMeanOnSmallSizes) {
-    // Multiples, fractions on either axis, and sources smaller than the target.
+    // Multiples, fractions on either axis, sources smaller than the target.
     const int32_t sizes[][4] = {{8, 4, 4, 2}, {7, 5, 3, 2}, {5, 3, 4, 2}, {3, 2, 5, 4}, {1, 1, 3, 2},
-                                {9, 7, 2, 3}, {2, 9, 2, 4}, {6, 6, 6, 6}, {11, 3, 4, 1}, {4, 4, 1, 1}};
+                                {9, 7, 2, 3}, {2, 9, 2, 4}, {6, 6, 6, 6}, {11, 3, 4, 1}, {4, 4, 1, 1},
+                                {21, 1100, 3, 2}};  // runs of over 257 whole rows
     unsigned seed = 1;
     for (const auto& s : sizes) {
         const Source source = randomSource(s[0], s[1], seed++);

@@ -13,6 +13,10 @@ namespace {
 bool readReduced(CapturedWindow& window, WindowPixels& pixels, Bitmap24& target) noexcept {
     try {
         if (!window.read(pixels)) return false;
+        // A read that claims more pixels than it delivered is not trusted.
+        if (pixels.width <= 0 || pixels.height <= 0 ||
+            pixels.pixels.size() / 4 / static_cast<size_t>(pixels.width) < static_cast<size_t>(pixels.height))
+            return false;
         areaAverage({pixels.width, pixels.height, pixels.pixels.data(), static_cast<size_t>(pixels.width) * 4},
                     target);
         return true;

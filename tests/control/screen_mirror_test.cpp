@@ -114,11 +114,15 @@ TEST(ScreenMirror, FailedReadsKeepThePreviousPicture) {
     m.expectLastFrameRed(40, "unreadable mirror");
 
     screen->readable = true;
+    screen->pixels.height = 64;  // claims more rows than it delivers
+    m.mirror.capTimerTimer();
+    m.expectLastFrameRed(40, "short read");
+
     overlay->readable = false;  // an unreadable overlay covers nothing
     m.mirror.StartOverlayMirror();
     m.mirror.capTimerTimer();
     m.expectLastFrameRed(40, "unreadable overlay");
-    EXPECT_EQ(m.device.frames().size(), 3u);
+    EXPECT_EQ(m.device.frames().size(), 4u);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ void addRows(const uint8_t* first, size_t stride, uint16_t* whole, size_t count)
 
 void sumWholeRows(const uint8_t* first, size_t stride, size_t rows, uint16_t* whole, size_t count) {
     std::fill(whole, whole + count, uint16_t{0});
-    constexpr size_t kGroup = 2;
+    constexpr size_t kGroup = 4;
     size_t k = 0;
     for (; k + kGroup <= rows; k += kGroup) addRows<kGroup>(first + k * stride, stride, whole, count);
     for (; k < rows; ++k) addRows<1>(first + k * stride, stride, whole, count);

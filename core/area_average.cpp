@@ -48,8 +48,8 @@ std::vector<AxisSpan> axisSpans(int64_t sourceSize, int64_t targetSize) {
 constexpr size_t kMaxWholeRows = 257;  // 257 * 255 = 65535
 
 // Adds Rows consecutive rows into the 16-bit sums, streaming along the rows:
-// the sums are loaded and stored once per Rows source rows, which is what
-// keeps the loop near the speed of reading the source.
+// the sums are loaded and stored once per Rows source rows, so their traffic
+// stays a fraction of the source's.
 template <size_t Rows>
 void addRows(const uint8_t* first, size_t stride, uint16_t* whole, size_t count) {
     size_t j = 0;

@@ -1,0 +1,52 @@
+#pragma once
+// The mirroring's view of other programs' windows: find a top-level window by
+// its whole title and read its pixels. The Windows side takes the window's
+// device context when it finds the window, keeps it with the window handle and
+// releases it against that window when the object is destroyed; each read
+// copies the whole window, frame included, at its current size into a 32-bit
+// DIB section. Tests use a fake.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelk::control {
+
+// One read of a window: its whole rectangle at its own size, 32 bits per
+// pixel (blue, green, red, unused), rows from the top, packed.
+struct WindowPixels {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;  // width * height * 4 bytes
+};
+
+class CapturedWindow {
+public:
+    virtual ~CapturedWindow() = default;
+    // Reads the window as it is now. Returns false, leaving into as it was
+    // (apart from its buffer's contents), when the window has gone, has no
+    // area or cannot be read. Never raises: a tick must go on.
+    virtual bool read(WindowPixels& into) noexcept = 0;
+};
+
+class WindowCapture {
+public:
+    virtual ~WindowCapture() = default;
+    // The top-level window whose whole title is the given text (UTF-8), with
+    // its device context taken; null when there is none.
+    virtual std::unique_ptr<CapturedWindow> findWindow(const std::string& title) = 0;
+};
+
+// How the window wait passes its time on the main thread: a steady clock,
+// a short sleep, and serving the thread's waiting messages (timer ticks and
+// automation calls run inside it). Windows: GetTickCount64, Sleep and a
+// PeekMessage loop; tests use a fake clock.
+class MainThreadWait {
+public:
+    virtual ~MainThreadWait() = default;
+    virtual uint64_t steadyMilliseconds() = 0;
+    virtual void sleep(uint32_t milliseconds) = 0;
+    virtual void pumpMessages() = 0;
+};
+
+}  // namespace zelk::control

@@ -68,13 +68,15 @@ bool waitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
     return done();
 }
 
-// Visible top-level windows of a class; of one process when processId is not 0.
-std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = 0) {
+// Top-level windows of a class, visible ones unless asked otherwise; of one
+// process when processId is not 0.
+std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = 0, bool hiddenToo = false) {
     struct Search {
         const wchar_t* className;
         DWORD processId;
+        bool hiddenToo;
         std::vector<HWND> found;
-    } search{className, processId, {}};
+    } search{className, processId, hiddenToo, {}};
     EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
@@ -82,7 +84,7 @@ std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = 0) 
             GetClassNameW(window, name, 64);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (lstrcmpW(name, s.className) == 0 && IsWindowVisible(window) &&
+            if (lstrcmpW(name, s.className) == 0 && (s.hiddenToo || IsWindowVisible(window)) &&
                 (s.processId == 0 || owner == s.processId)) {
                 s.found.push_back(window);
             }
@@ -193,6 +195,60 @@ TEST(ControlProgram, RunsOncePerSessionInTheTrayAndEndsThroughItsCloseItem) {
     // Each copy binds the library before anything else, as the system's
     // loader would; neither calls it, and the close item never closes it.
     EXPECT_EQ(recordOfDevice(), "loaded\nloaded\n");
+}
+
+// The other roads to the end, each from a fresh copy: a close of either
+// top-level window, and the end of the Windows session, also when it is
+// called off. The program never objects to the end of the session.
+TEST(ControlProgram, EndsWithStatusZeroOnEveryOtherRoad) {
+    const struct {
+        const wchar_t* windowClass;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {L"TDMDForm", WM_CLOSE, 0, 0},
+        {L"TApplication", WM_CLOSE, 0, 0},
+        {L"TDMDForm", WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF},
+        {L"TDMDForm", WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF},
+        {L"TDMDForm", WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
+        {L"TApplication", WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "message " << c.message << " wParam " << c.wParam);
+        const Program program = start(L"with_device");
+        HWND window = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            const auto windows = windowsOfClass(c.windowClass, program.id, true);
+            window = windows.empty() ? nullptr : windows.front();
+            return window != nullptr && !trayIcons().empty();
+        }));
+        DWORD_PTR reply = 0;
+        SendMessageTimeoutW(window, c.message, c.wParam, c.lParam, SMTO_NORMAL, 5000, &reply);
+        if (c.message == WM_QUERYENDSESSION) {
+            EXPECT_NE(reply, 0u);
+        }
+        EXPECT_EQ(program.exitCode(), 0u);
+    }
+}
+
+// What the system reads from the program file before any code runs: the
+// manifest, and the main icon that the tray and the windows show.
+TEST(ControlProgram, DeclaresItsManifestAndIcon) {
+    const HMODULE file = LoadLibraryExW(besideThisProgram(L"with_device\\ZelkDMDControl.exe").c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(file, nullptr);
+    EXPECT_NE(FindResourceW(file, L"MAINICON", MAKEINTRESOURCEW(14)), nullptr);  // RT_GROUP_ICON
+    HRSRC found = FindResourceW(file, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(file, found))),
+                               SizeofResource(file, found));
+    for (const char* part : {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">True/PM<",
+                             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             "level=\"asInvoker\""}) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    }
+    FreeLibrary(file);
 }
 
 // The type library as clients see it, read from the program file's resource

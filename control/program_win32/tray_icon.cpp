@@ -58,14 +58,16 @@ void TrayIcon::add() {
     data.uCallbackMessage = iconMessage;
     data.hIcon = icon_;
     lstrcpynW(data.szTip, L"Vantor Corvex DMDDevice", ARRAYSIZE(data.szTip));
-    shown_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // Refused while the shell is not up yet (a start at logon): the shell
+    // announces itself with "TaskbarCreated" once it is.
+    Shell_NotifyIconW(NIM_ADD, &data);
 }
 
 void TrayIcon::remove() {
-    if (!shown_) return;
+    if (!visible_) return;
     NOTIFYICONDATAW data = iconData(owner_);
     Shell_NotifyIconW(NIM_DELETE, &data);
-    shown_ = false;
+    visible_ = false;
 }
 
 void TrayIcon::openMenu() {
@@ -78,8 +80,8 @@ void TrayIcon::openMenu() {
 
 bool TrayIcon::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-        // The shell was restarted: a visible icon comes back.
-        if (shown_) add();
+        // The shell was (re)started: a visible icon comes back.
+        if (visible_) add();
         return true;
     }
     if (message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) == closeCommand) {

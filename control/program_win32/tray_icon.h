@@ -37,7 +37,7 @@ private:
     HMENU menu_;
     HICON icon_;
     UINT taskbarCreated_;
-    bool shown_ = false;
+    bool visible_ = true;  // until removed at the end of the session
 };
 
 }  // namespace zelk::control

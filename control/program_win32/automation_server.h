@@ -1,0 +1,27 @@
+#pragma once
+// The automation server as the program's shell sees it: what start-up and
+// every road to the end ask of it. The server itself (the class factory, the
+// registration switches, the termination question) is built on top of this.
+#include <memory>
+
+namespace zelk::control {
+
+class AutomationServer {
+public:
+    virtual ~AutomationServer() = default;
+    // Start-up step 5, inside the apartment: updates the registration when the
+    // command line asks for it (false: the program ends here with status 0),
+    // else announces the DMD class. Throws zelk::Error on failure.
+    virtual bool initialise() = 0;
+    // The start mode is not "standalone": the automation runtime started us.
+    virtual bool startedByAutomation() const = 0;
+    // ResetAutomationServer: the class is withdrawn; objects held stay alive.
+    virtual void reset() = 0;
+    // The check before every termination request: false keeps the program
+    // running.
+    virtual bool mayTerminate() = 0;
+};
+
+std::unique_ptr<AutomationServer> makeAutomationServer();
+
+}  // namespace zelk::control

@@ -5,7 +5,7 @@
 #include "core/error.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/module_path.h"
-#include "platform/win32/path_kind.h"
+#include "platform/path_kind.h"
 #include "platform/win32/text.h"
 
 namespace zelk::control {

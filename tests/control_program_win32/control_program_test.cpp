@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/bounded_read.h"
+#include "platform/bounded_read.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -69,48 +69,43 @@ bool waitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
 }
 
 // Top-level windows of a class, visible ones unless asked otherwise; of one
-// process when processId is not 0.
+// process when processId is not 0. (Window callbacks are plain CALLBACK
+// functions: a lambda does not convert to one in the 32-bit build.)
+struct WindowSearch {
+    const wchar_t* className;
+    DWORD processId;
+    bool hiddenToo;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOfClass(HWND window, LPARAM context) {
+    auto& s = *reinterpret_cast<WindowSearch*>(context);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (lstrcmpW(name, s.className) == 0 && (s.hiddenToo || IsWindowVisible(window)) &&
+        (s.processId == 0 || owner == s.processId)) {
+        s.found.push_back(window);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> windowsOfClass(const wchar_t* className, DWORD processId = 0, bool hiddenToo = false) {
-    struct Search {
-        const wchar_t* className;
-        DWORD processId;
-        bool hiddenToo;
-        std::vector<HWND> found;
-    } search{className, processId, hiddenToo, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(context);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (lstrcmpW(name, s.className) == 0 && (s.hiddenToo || IsWindowVisible(window)) &&
-                (s.processId == 0 || owner == s.processId)) {
-                s.found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{className, processId, hiddenToo, {}};
+    EnumWindows(collectOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 // Under Xvfb each notification icon is a small window of this class: a
 // top-level one where an X tray runs, else a child of Wine's own tray window.
 std::vector<HWND> trayIcons() {
-    std::vector<HWND> icons;
-    const auto collect = [](HWND window, LPARAM context) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (lstrcmpW(name, L"__winex11_tray_icon") == 0 && IsWindowVisible(window)) {
-            reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-        }
-        return TRUE;
-    };
-    EnumWindows(collect, reinterpret_cast<LPARAM>(&icons));
+    WindowSearch search{L"__winex11_tray_icon", 0, false, {}};
+    EnumWindows(collectOfClass, reinterpret_cast<LPARAM>(&search));
     for (HWND tray : windowsOfClass(L"__winex11_standalone_tray")) {
-        EnumChildWindows(tray, collect, reinterpret_cast<LPARAM>(&icons));
+        EnumChildWindows(tray, collectOfClass, reinterpret_cast<LPARAM>(&search));
     }
-    return icons;
+    return search.found;
 }
 
 std::string recordOfDevice() {
@@ -126,7 +121,7 @@ TEST(ControlProgram, AFailedStartShowsWhyInABoxAndEndsWithStatusOne) {
         std::vector<std::string> expected;
     } cases[] = {
         {L"without_device", false, {"dmddevice.dll", "cannot load"}},
-        {L"broken_device", false, {"dmddevice64.dll", "Render_RGB24"}},
+        {L"broken_device", false, {ZELK_BROKEN_DEVICE_NAME, "Render_RGB24"}},
         {L"with_device", true, {"System Error.  Code: 6.\r\n"}},
     };
     for (const auto& c : cases) {
@@ -209,10 +204,10 @@ TEST(ControlProgram, EndsWithStatusZeroOnEveryOtherRoad) {
     } cases[] = {
         {L"TDMDForm", WM_CLOSE, 0, 0},
         {L"TApplication", WM_CLOSE, 0, 0},
-        {L"TDMDForm", WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF},
-        {L"TDMDForm", WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF},
-        {L"TDMDForm", WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
-        {L"TApplication", WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF},
+        {L"TDMDForm", WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+        {L"TDMDForm", WM_ENDSESSION, FALSE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+        {L"TDMDForm", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+        {L"TApplication", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "message " << c.message << " wParam " << c.wParam);

@@ -96,23 +96,24 @@ uint8_t roundedMean(uint64_t total, uint64_t twiceArea, double inverse) {
 }
 
 // Across the column sums of one target row, each source column weighted by
-// its covered width; then the mean.
+// its covered width; then the mean. Columns of equal weight (all but the
+// ones a target edge cuts) are added first, four channels side by side so
+// that the compiler adds them as vectors, and multiplied once.
 void averageColumns(const std::vector<uint32_t>& sums, const std::vector<AxisSpan>& columns, uint64_t area,
                     uint8_t* out) {
     const uint64_t twiceArea = 2 * area;
     const double inverse = 1.0 / static_cast<double>(twiceArea);
     for (const AxisSpan& span : columns) {
-        uint64_t blue = 0, green = 0, red = 0;
+        uint64_t total[3] = {};
         const uint32_t* sum = sums.data() + static_cast<size_t>(span.first) * 4;
-        for (const uint16_t weight : span.weights) {
-            blue += static_cast<uint64_t>(sum[0]) * weight;
-            green += static_cast<uint64_t>(sum[1]) * weight;
-            red += static_cast<uint64_t>(sum[2]) * weight;
-            sum += 4;
+        for (size_t i = 0; i < span.weights.size();) {
+            const uint16_t weight = span.weights[i];
+            uint64_t lanes[4] = {};
+            for (; i < span.weights.size() && span.weights[i] == weight; ++i, sum += 4)
+                for (int c = 0; c < 4; ++c) lanes[c] += sum[c];
+            for (int c = 0; c < 3; ++c) total[c] += static_cast<uint64_t>(lanes[c]) * weight;
         }
-        *out++ = roundedMean(blue, twiceArea, inverse);
-        *out++ = roundedMean(green, twiceArea, inverse);
-        *out++ = roundedMean(red, twiceArea, inverse);
+        for (int c = 0; c < 3; ++c) *out++ = roundedMean(total[c], twiceArea, inverse);
     }
 }
 

@@ -4,11 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "core/area_average_rows.h"
 #include "core/error.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace zelk {
 
@@ -41,76 +39,48 @@ std::vector<AxisSpan> axisSpans(int64_t sourceSize, int64_t targetSize) {
     return spans;
 }
 
-// The hot loop: nearly every source byte is read once, here. Whole rows
-// (weight = the full target side) are summed unweighted in 16 bits, at most
-// kMaxWholeRows of them at a time so that no sum overflows, and then folded
-// into the 32-bit sums with their common weight.
-constexpr size_t kMaxWholeRows = 257;  // 257 * 255 = 65535
+using RowLoop = size_t (*)(const uint8_t*, size_t, size_t, uint32_t, uint32_t*, size_t);
 
-// Adds Rows consecutive rows into the 16-bit sums, streaming along the rows:
-// the sums are loaded and stored once per Rows source rows, so their traffic
-// stays a fraction of the source's.
-template <size_t Rows>
-void addRows(const uint8_t* first, size_t stride, uint16_t* whole, size_t count) {
-    size_t j = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; j + 16 <= count; j += 16) {
-        __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(whole + j));
-        __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(whole + j + 8));
-        for (size_t k = 0; k < Rows; ++k) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + k * stride + j));
-            low = _mm_add_epi16(low, _mm_unpacklo_epi8(bytes, zero));
-            high = _mm_add_epi16(high, _mm_unpackhi_epi8(bytes, zero));
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(whole + j), low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(whole + j + 8), high);
-    }
-#endif
-    for (; j < count; ++j) {
-        uint16_t sum = whole[j];
-        for (size_t k = 0; k < Rows; ++k) sum = static_cast<uint16_t>(sum + first[k * stride + j]);
-        whole[j] = sum;
-    }
+struct RowLoops {
+    AreaAverageLoops kind;
+    RowLoop loop;  // nullptr: the plain loop only
+};
+
+RowLoops rowLoopsFor(AreaAverageLoops wanted) {
+    if (wanted == AreaAverageLoops::avx512 && rows::avx512Available())
+        return {AreaAverageLoops::avx512, rows::addRowsAvx512};
+    if (wanted >= AreaAverageLoops::avx2 && rows::avx2Available()) return {AreaAverageLoops::avx2, rows::addRowsAvx2};
+    if (wanted != AreaAverageLoops::plain && rows::sse2Available()) return {AreaAverageLoops::sse2, rows::addRowsSse2};
+    return {AreaAverageLoops::plain, nullptr};
 }
 
-void sumWholeRows(const uint8_t* first, size_t stride, size_t rows, uint16_t* whole, size_t count) {
-    std::fill(whole, whole + count, uint16_t{0});
-    constexpr size_t kGroup = 4;
-    size_t k = 0;
-    for (; k + kGroup <= rows; k += kGroup) addRows<kGroup>(first + k * stride, stride, whole, count);
-    for (; k < rows; ++k) addRows<1>(first + k * stride, stride, whole, count);
+RowLoops& rowLoops() {
+    static RowLoops loops = rowLoopsFor(AreaAverageLoops::avx512);
+    return loops;
 }
 
-void foldWholeRows(const uint16_t* __restrict whole, uint32_t weight, uint32_t* __restrict sums,
-                   size_t count) {
-    for (size_t j = 0; j < count; ++j) sums[j] += whole[j] * weight;
-}
-
-// A row the target edge cuts: its weight is under the target side (at most
-// 256), so each product fits 16 bits.
-void addWeightedRow(const uint8_t* __restrict row, uint16_t weight, uint32_t* __restrict sums,
-                    size_t count) {
-    for (size_t j = 0; j < count; ++j) sums[j] += static_cast<uint16_t>(row[j] * weight);
+// The hot loop: nearly every source byte is read once, here.
+void addRows(const uint8_t* first, size_t stride, size_t count, uint32_t weight, uint32_t* sums, size_t bytes) {
+    const RowLoop loop = rowLoops().loop;
+    const size_t done = loop ? loop(first, stride, count, weight, sums, bytes) : 0;
+    rows::addRowsPlain(first + done, stride, count, weight, sums + done, bytes - done);
 }
 
 // The 32-bit column sums of one target row: every source row it covers,
-// weighted by the rows' covered height.
-void sumRows(const BgraView& source, const AxisSpan& span, uint16_t fullWeight, std::vector<uint16_t>& whole,
-             std::vector<uint32_t>& sums) {
-    const size_t count = sums.size();
+// weighted by the rows' covered height. Runs of whole rows (weight = the
+// full target side) go together, up to kMaxRowsPerPass at a time; the rows
+// a target edge cuts go one by one with their own weight.
+void sumRows(const BgraView& source, const AxisSpan& span, uint16_t fullWeight, std::vector<uint32_t>& sums) {
     std::fill(sums.begin(), sums.end(), 0u);
     for (size_t k = 0; k < span.weights.size();) {
-        const uint8_t* row = source.pixels + (static_cast<size_t>(span.first) + k) * source.stride;
-        if (span.weights[k] != fullWeight) {
-            addWeightedRow(row, span.weights[k], sums.data(), count);
-            ++k;
-            continue;
-        }
         size_t run = 1;
-        while (k + run < span.weights.size() && run < kMaxWholeRows && span.weights[k + run] == fullWeight) ++run;
-        sumWholeRows(row, source.stride, run, whole.data(), count);
-        foldWholeRows(whole.data(), fullWeight, sums.data(), count);
+        if (span.weights[k] == fullWeight) {
+            while (k + run < span.weights.size() && run < rows::kMaxRowsPerPass &&
+                   span.weights[k + run] == fullWeight)
+                ++run;
+        }
+        const uint8_t* row = source.pixels + (static_cast<size_t>(span.first) + k) * source.stride;
+        addRows(row, source.stride, run, span.weights[k], sums.data(), sums.size());
         k += run;
     }
 }
@@ -126,23 +96,24 @@ uint8_t roundedMean(uint64_t total, uint64_t twiceArea, double inverse) {
 }
 
 // Across the column sums of one target row, each source column weighted by
-// its covered width; then the mean.
+// its covered width; then the mean. Columns of equal weight (all but the
+// ones a target edge cuts) are added first, four channels side by side so
+// that the compiler adds them as vectors, and multiplied once.
 void averageColumns(const std::vector<uint32_t>& sums, const std::vector<AxisSpan>& columns, uint64_t area,
                     uint8_t* out) {
     const uint64_t twiceArea = 2 * area;
     const double inverse = 1.0 / static_cast<double>(twiceArea);
     for (const AxisSpan& span : columns) {
-        uint64_t blue = 0, green = 0, red = 0;
+        uint64_t total[3] = {};
         const uint32_t* sum = sums.data() + static_cast<size_t>(span.first) * 4;
-        for (const uint16_t weight : span.weights) {
-            blue += static_cast<uint64_t>(sum[0]) * weight;
-            green += static_cast<uint64_t>(sum[1]) * weight;
-            red += static_cast<uint64_t>(sum[2]) * weight;
-            sum += 4;
+        for (size_t i = 0; i < span.weights.size();) {
+            const uint16_t weight = span.weights[i];
+            uint64_t lanes[4] = {};
+            for (; i < span.weights.size() && span.weights[i] == weight; ++i, sum += 4)
+                for (int c = 0; c < 4; ++c) lanes[c] += sum[c];
+            for (int c = 0; c < 3; ++c) total[c] += static_cast<uint64_t>(lanes[c]) * weight;
         }
-        *out++ = roundedMean(blue, twiceArea, inverse);
-        *out++ = roundedMean(green, twiceArea, inverse);
-        *out++ = roundedMean(red, twiceArea, inverse);
+        for (int c = 0; c < 3; ++c) *out++ = roundedMean(total[c], twiceArea, inverse);
     }
 }
 
@@ -169,13 +140,17 @@ void areaAverage(const BgraView& source, Bitmap24& target) {
     const std::vector<AxisSpan> rows = axisSpans(source.height, target.height);
     const uint64_t area = static_cast<uint64_t>(source.width) * static_cast<uint64_t>(source.height);
     const size_t rowBytes = static_cast<size_t>(source.width) * 4;
-    std::vector<uint16_t> whole(rowBytes);
     std::vector<uint32_t> sums(rowBytes);
     // Down the rows first, over whole contiguous source rows, then across.
     for (int32_t y = 0; y < target.height; ++y) {
-        sumRows(source, rows[static_cast<size_t>(y)], static_cast<uint16_t>(target.height), whole, sums);
+        sumRows(source, rows[static_cast<size_t>(y)], static_cast<uint16_t>(target.height), sums);
         averageColumns(sums, columns, area, target.row(y));
     }
+}
+
+AreaAverageLoops useAreaAverageLoops(AreaAverageLoops wanted) {
+    rowLoops() = rowLoopsFor(wanted);
+    return rowLoops().kind;
 }
 
 }  // namespace zelk

@@ -36,4 +36,11 @@ struct BgraView {
 // inconsistent source or a target size out of range; target is then unchanged.
 void areaAverage(const BgraView& source, Bitmap24& target);
 
+// The row loops in use. The best the processor has is chosen; tests and the
+// benchmark choose others to check and measure each of them.
+enum class AreaAverageLoops { plain, sse2, avx2, avx512 };
+// Uses the wanted loops, or the best below them that the processor has, and
+// returns the loops now in use. Not to be called while an average runs.
+AreaAverageLoops useAreaAverageLoops(AreaAverageLoops wanted);
+
 }  // namespace zelk

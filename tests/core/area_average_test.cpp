@@ -45,15 +45,22 @@ TEST(AreaAverage, MatchesTheSupersampledMeanOnSmallSizes) {
     // Multiples, fractions on either axis, sources smaller than the target.
     const int32_t sizes[][4] = {{8, 4, 4, 2}, {7, 5, 3, 2}, {5, 3, 4, 2}, {3, 2, 5, 4}, {1, 1, 3, 2},
                                 {9, 7, 2, 3}, {2, 9, 2, 4}, {6, 6, 6, 6}, {11, 3, 4, 1}, {4, 4, 1, 1},
-                                {21, 1100, 3, 2}};  // runs of over 257 whole rows
-    unsigned seed = 1;
-    for (const auto& s : sizes) {
-        const Source source = randomSource(s[0], s[1], seed++);
-        Bitmap24 target(s[2], s[3]);
-        areaAverage(source.view(), target);
-        EXPECT_EQ(target.pixels, supersampledMean(source, s[2], s[3]).pixels)
-            << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3];
+                                {21, 1100, 3, 2},   // runs of over 257 whole rows
+                                {75, 40, 7, 3}};    // 300 bytes a row: 128- and 16-byte strips, a tail
+    // Every kind of row loops, on widths that meet each loop's strips and tails.
+    for (const AreaAverageLoops loops :
+         {AreaAverageLoops::plain, AreaAverageLoops::sse2, AreaAverageLoops::avx2, AreaAverageLoops::avx512}) {
+        if (useAreaAverageLoops(loops) != loops) continue;  // not on this processor
+        unsigned seed = 1;
+        for (const auto& s : sizes) {
+            const Source source = randomSource(s[0], s[1], seed++);
+            Bitmap24 target(s[2], s[3]);
+            areaAverage(source.view(), target);
+            EXPECT_EQ(target.pixels, supersampledMean(source, s[2], s[3]).pixels)
+                << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3] << " loops " << static_cast<int>(loops);
+        }
     }
+    useAreaAverageLoops(AreaAverageLoops::avx512);
 }
 
 TEST(AreaAverage, StatedCases) {

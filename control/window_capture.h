@@ -5,6 +5,9 @@
 // releases it against that window when the object is destroyed; each read
 // copies the whole window, frame included, at its current size into a 32-bit
 // DIB section. Tests use a fake.
+//
+// POSIX has no such windows: there the capture finds nothing and the wait
+// only sleeps on a steady clock, with no messages to serve.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,5 +51,13 @@ public:
     virtual void sleep(uint32_t milliseconds) = 0;
     virtual void pumpMessages() = 0;
 };
+
+// The platform's window look-up (Windows: FindWindowW, GetWindowDC, BitBlt;
+// POSIX: always null).
+std::unique_ptr<WindowCapture> makeWindowCapture();
+// The calling thread's wait (Windows: GetTickCount64, Sleep, PeekMessageW;
+// POSIX: steady_clock and sleep_for, pumping nothing). Use it on the thread
+// whose messages it should serve.
+std::unique_ptr<MainThreadWait> makeMainThreadWait();
 
 }  // namespace zelk::control

@@ -1,0 +1,114 @@
+// Other programs' windows read through their window device contexts: the DC
+// of the whole window is taken when the window is found and kept with it;
+// every read copies the window at its current size into a top-down 32-bit
+// DIB section, which gives the pixels in the order the mirror wants them.
+// (PrintWindow is not used: not every system answers it with the pixels.)
+#include <windows.h>
+
+#include <cstring>
+
+#include "control/window_capture.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace zelk::control {
+namespace {
+
+using platform::GdiObject;
+using platform::MemoryDc;
+using platform::SelectedObject;
+using platform::WindowDc;
+
+// Larger windows are refused rather than allocated: no front-end window is
+// near it, and a bogus rectangle must not cost gigabytes.
+constexpr LONG kMaxWindowSide = 16384;
+
+class Win32CapturedWindow final : public CapturedWindow {
+public:
+    explicit Win32CapturedWindow(HWND window) : window_(window), dc_(window, true) {}
+    bool valid() const { return dc_.valid(); }
+
+    bool read(WindowPixels& into) noexcept override {
+        try {
+            return readNow(into);
+        } catch (...) {
+            return false;  // no memory for the buffer: this tick has no picture
+        }
+    }
+
+private:
+    bool readNow(WindowPixels& into) {
+        if (!IsWindow(window_)) return false;
+        RECT rect{};
+        if (!GetWindowRect(window_, &rect)) return false;
+        const LONG width = rect.right - rect.left;
+        const LONG height = rect.bottom - rect.top;
+        if (width <= 0 || height <= 0 || width > kMaxWindowSide || height > kMaxWindowSide) return false;
+
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;     // rows of width * 4 bytes, no padding
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        GdiObject<HBITMAP> dib(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        MemoryDc memory(CreateCompatibleDC(dc_.get()));
+        if (!dib.valid() || bits == nullptr || !memory.valid()) return false;
+        {
+            SelectedObject selected(memory.get(), dib.get());
+            if (GetCurrentObject(memory.get(), OBJ_BITMAP) != dib.get()) return false;
+            if (!BitBlt(memory.get(), 0, 0, width, height, dc_.get(), 0, 0, SRCCOPY)) return false;
+        }
+        GdiFlush();  // the DIB's bits are read directly below
+
+        const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+        into.pixels.resize(bytes);
+        std::memcpy(into.pixels.data(), bits, bytes);
+        into.width = width;
+        into.height = height;
+        return true;
+    }
+
+    HWND window_;
+    WindowDc dc_;  // released against window_ when this object goes
+};
+
+class Win32WindowCapture final : public WindowCapture {
+public:
+    std::unique_ptr<CapturedWindow> findWindow(const std::string& title) override {
+        HWND window = FindWindowW(nullptr, platform::utf8ToWide(title).c_str());
+        if (window == nullptr) return nullptr;
+        auto captured = std::make_unique<Win32CapturedWindow>(window);
+        if (!captured->valid()) return nullptr;
+        return captured;
+    }
+};
+
+class Win32MainThreadWait final : public MainThreadWait {
+public:
+    uint64_t steadyMilliseconds() override { return GetTickCount64(); }
+    void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
+    void pumpMessages() override {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // The end of the program was asked for inside the wait: leave the
+            // request for the message loop, which would otherwise never see it.
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<WindowCapture> makeWindowCapture() { return std::make_unique<Win32WindowCapture>(); }
+
+std::unique_ptr<MainThreadWait> makeMainThreadWait() { return std::make_unique<Win32MainThreadWait>(); }
+
+}  // namespace zelk::control

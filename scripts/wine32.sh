@@ -17,9 +17,9 @@
 # Traps met on the way:
 # - A 64-bit wineboot leaves syswow64 empty: the 32-bit DLLs are copied in,
 #   and user32's zlib from the mingw runtime.
-# - COM's proxies and the imaging component's classes are not registered in
-#   the 32-bit view: regsvr32 them there,
-#   or 32-bit clients cannot reach local servers.
+# - COM's proxies, the imaging component's classes and the VBScript engine
+#   are not registered in the 32-bit view: regsvr32 them there, or 32-bit
+#   clients cannot reach local servers (and 32-bit cscript runs no script).
 # - A 32-bit client reads classes from the 32-bit registry view and marshals
 #   a dual interface through its type library's win32 entry
 #   (TypeLib\{LIBID}\1.0\0\win32), which a 64-bit registration lacks.
@@ -90,7 +90,7 @@ prefix() {
     cp -l "$ROOT"/usr/lib/i386-linux-gnu/wine/i386-windows/* "$syswow64/" 2>/dev/null ||
         cp "$ROOT"/usr/lib/i386-linux-gnu/wine/i386-windows/* "$syswow64/"
     cp /usr/i686-w64-mingw32/lib/zlib1.dll "$syswow64/"
-    for dll in ole32.dll oleaut32.dll actxprxy.dll windowscodecs.dll; do
+    for dll in ole32.dll oleaut32.dll actxprxy.dll windowscodecs.dll vbscript.dll; do
         (run 'C:\windows\syswow64\regsvr32.exe' /s "$dll") || { echo "wine32: regsvr32 $dll failed" >&2; exit 1; }
     done
     /usr/lib/wine/wineserver -w

@@ -4,6 +4,8 @@
 // registration switches, the termination question) is built on top of this.
 #include <memory>
 
+#include "control/dmd_controller.h"
+
 namespace zelk::control {
 
 class AutomationServer {
@@ -20,8 +22,14 @@ public:
     // The check before every termination request: false keeps the program
     // running.
     virtual bool mayTerminate() = 0;
+    // The controller that the objects' methods call, once it exists; it must
+    // outlive the message loop.
+    virtual void serve(DmdController& controller) = 0;
 };
 
+// The server of this start: start mode read from the command line, the
+// class's descriptions read from the program file. Throws zelk::Error when
+// the program file does not describe the class.
 std::unique_ptr<AutomationServer> makeAutomationServer();
 
 }  // namespace zelk::control

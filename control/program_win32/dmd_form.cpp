@@ -102,16 +102,6 @@ bool TDMDForm::FormCloseQuery() {
 
 void TDMDForm::FormClose() { resetServerGuarded(); }
 
-void TDMDForm::CloseAndQuit() {
-    try {
-        device_.Close();
-        server_.reset();
-    } catch (...) {
-        // Ending the program matters more than a failing clean-up step.
-    }
-    RequestTermination();
-}
-
 LRESULT TDMDForm::queryEndSession() {
     sessionEnding_ = true;
     // The close query now answers true: this program never objects.

@@ -17,8 +17,7 @@ namespace zelk::control {
 class TDMDForm {
 public:
     // What the timers' ticks run: the animation step (GiFTimer) and the
-    // mirroring step (capTimer). Left empty until playback and mirroring
-    // exist; the timers stay off until then.
+    // mirroring step (capTimer) of the controller.
     struct TimerSteps {
         std::function<void()> gifTimerTick;
         std::function<void()> capTimerTick;
@@ -34,12 +33,12 @@ public:
     Timer& GiFTimer() { return *gifTimer_; }
     Timer& capTimer() { return *capTimer_; }
 
-    // DMDClose: closes the device, resets the server, requests termination.
-    // Never throws.
-    void CloseAndQuit();
-
     // The form's close operation (the close box, WM_CLOSE, close1Click).
     void close();
+
+    // Asks the message loop to quit, once the server's check lets it; the
+    // controller's CloseAndQuit (DMDClose) ends here too.
+    void RequestTermination();
 
 private:
     static LRESULT CALLBACK formProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,7 +53,6 @@ private:
     LRESULT queryEndSession();
     void endSession(WPARAM wParam, LPARAM lParam);
     void resetServerGuarded();
-    void RequestTermination();
 
     DmdDevice& device_;
     AutomationServer& server_;

@@ -6,9 +6,14 @@
 
 #include <memory>
 
+#include "control/dmd_controller.h"
+#include "control/file_system.h"
+#include "control/halftone.h"
 #include "control/program_win32/automation_server.h"
 #include "control/program_win32/dmd_form.h"
 #include "control/program_win32/start_up.h"
+#include "control/program_win32/window_capture_placeholder.h"
+#include "control/still_picture.h"
 #include "core/error.h"
 #include "platform/win32/error_text.h"
 
@@ -24,6 +29,25 @@ int runMessageLoop() {
     return 0;
 }
 
+// The form, its timers and the controller that they and the automation
+// objects drive; destroyed in reverse, the controller first.
+int serve(DmdDevice& device, AutomationServer& server) {
+    DmdController* controller = nullptr;  // the timers stay off until it exists
+    TDMDForm form(device, server,
+                  TDMDForm::TimerSteps{[&controller] { controller->GiFTimerTimer(); },
+                                       [&controller] { controller->capTimerTimer(); }});
+    const std::unique_ptr<FileSystem> files = makeFileSystem();
+    const std::unique_ptr<StillPictureDecoder> pictures = makeStillPictureDecoder();
+    const std::unique_ptr<WindowCapture> windows = makeWindowCapture();
+    const std::unique_ptr<MainThreadWait> wait = makeMainThreadWait();
+    DmdController program(ControllerServices{device, *files, *pictures, form.GiFTimer(), form.capTimer(), *windows,
+                                             *wait, platformHalftonePalette(), [&server] { server.reset(); },
+                                             [&form] { form.RequestTermination(); }});
+    controller = &program;
+    server.serve(program);
+    return runMessageLoop();
+}
+
 int run() {
     // Bound before the body runs, as a library linked at load time would
     // be; a missing one now gets a message naming it.
@@ -34,10 +58,7 @@ int run() {
     const HRESULT apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(apartment)) platform::throwHresult(apartment);
     if (!server->initialise()) return 0;
-    // Playback and mirroring fill the timers' steps; until then the timers
-    // have nothing to do and nothing switches them on.
-    TDMDForm form(*device, *server, TDMDForm::TimerSteps{});
-    return runMessageLoop();
+    return serve(*device, *server);
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ std::string hresultText(HRESULT hr) {
     return std::string("HRESULT ") + code + (description.empty() ? "" : ": " + description);
 }
 
-void throwHresult(HRESULT hr) { throw Error("EOleSysError", hresultText(hr)); }
+HresultError::HresultError(HRESULT code) : Error("EOleSysError", hresultText(code)), code_(code) {}
+
+void throwHresult(HRESULT hr) { throw HresultError(hr); }
 
 }  // namespace zelk::platform

@@ -45,9 +45,17 @@ bool Close() {
     return true;
 }
 
-void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions*) {
-    record("PM_GameSettings " + std::string(gameName ? gameName : "<null>") + " " +
-           std::to_string(hardwareGeneration));
+// The options record follows as hex digits of its bytes.
+void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions* options) {
+    std::string line = "PM_GameSettings " + std::string(gameName ? gameName : "<null>") + " " +
+                       std::to_string(hardwareGeneration) + " ";
+    const auto* bytes = reinterpret_cast<const unsigned char*>(options);
+    for (size_t i = 0; options != nullptr && i < sizeof(tPMoptions); ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
+        line += digits;
+    }
+    record(line);
 }
 
 // The whole frame, as hex digits of its bytes.

@@ -12,7 +12,7 @@
 #include "control/program_win32/automation_server.h"
 #include "control/program_win32/dmd_form.h"
 #include "control/program_win32/start_up.h"
-#include "control/program_win32/window_capture_placeholder.h"
+#include "control/window_capture.h"
 #include "control/still_picture.h"
 #include "core/error.h"
 #include "platform/win32/error_text.h"

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/messages.h"
+
 namespace zelk::control {
 namespace {
 
@@ -15,20 +17,6 @@ NOTIFYICONDATAW iconData(HWND owner) {
     data.hWnd = owner;
     data.uID = iconId;
     return data;
-}
-
-// The messages queued before the menu opens are served first, so that the
-// menu does not steal them; a quit message among them stays for the loop.
-void serveQueuedMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 }  // namespace
@@ -72,7 +60,9 @@ void TrayIcon::remove() {
 
 void TrayIcon::openMenu() {
     SetForegroundWindow(menuForeground_);
-    serveQueuedMessages();
+    // The messages queued before the menu opens are served first, so that the
+    // menu does not steal them.
+    platform::serveWaitingMessages();
     POINT cursor{};
     GetCursorPos(&cursor);
     TrackPopupMenu(menu_, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner_, nullptr);

@@ -9,6 +9,7 @@
 
 #include "control/window_capture.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/messages.h"
 #include "platform/win32/text.h"
 
 namespace zelk::control {
@@ -90,19 +91,9 @@ class Win32MainThreadWait final : public MainThreadWait {
 public:
     uint64_t steadyMilliseconds() override { return GetTickCount64(); }
     void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
-    void pumpMessages() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // The end of the program was asked for inside the wait: leave the
-            // request for the message loop, which would otherwise never see it.
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    // The end of the program asked for inside the wait stays for the
+    // message loop.
+    void pumpMessages() override { platform::serveWaitingMessages(); }
 };
 
 }  // namespace

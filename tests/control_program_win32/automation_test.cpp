@@ -10,22 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "early_bound_client.h"
 #include "platform/win32/bstr.h"
-#include "platform/win32/com_ptr.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
-#include "program_under_test.h"
-#include "zelk_dmd_control.h"
 
 namespace {
 
 using namespace program_under_test;
 using zelk::platform::Bstr;
-using zelk::platform::ComPtr;
 using zelk::platform::RegistryKey;
 
-const CLSID clsidDmd = {0x10610679, 0x3C2E, 0x437A, {0x82, 0xDC, 0x3C, 0x04, 0x0D, 0x12, 0xB2, 0x6A}};
-const IID iidDmd = {0x637A8485, 0xC484, 0x4725, {0xB2, 0x37, 0x0F, 0x4F, 0x06, 0x84, 0x7A, 0x74}};
 const wchar_t classKey[] = L"CLSID\\{10610679-3C2E-437A-82DC-3C040D12B26A}";
 
 // The default value of a key; "<none>" when the key is not there.
@@ -37,8 +32,6 @@ std::wstring keyValue(HKEY root, const std::wstring& key) {
     }
     return value;
 }
-
-void registerClass() { ASSERT_EQ(start(L"with_device", L"/regserver").exitCode(), 0u); }
 
 // A 128 x 32 picture of distinct pixels; its frame at the device is the
 // picture itself, red, green, blue. Answers the frame's hex digits.
@@ -74,32 +67,6 @@ std::string writePicture(const std::wstring& path) {
     EXPECT_TRUE(written) << "cannot write the PNG";
     return frame;
 }
-
-// The copy that serves the class: the one process with a TDMDForm.
-Program servingCopy() {
-    HWND form = nullptr;
-    EXPECT_TRUE(waitUntil([&] {
-        const auto forms = windowsOfClass(L"TDMDForm", 0, true);
-        form = forms.empty() ? nullptr : forms.front();
-        return form != nullptr;
-    })) << "no copy serves the class";
-    DWORD id = 0;
-    GetWindowThreadProcessId(form, &id);
-    return Program(KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)), id);
-}
-
-struct Apartment {
-    Apartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~Apartment() { CoUninitialize(); }
-};
-
-ComPtr<IDMD> createDmd() {
-    ComPtr<IDMD> dmd;
-    EXPECT_EQ(CoCreateInstance(clsidDmd, nullptr, CLSCTX_LOCAL_SERVER, iidDmd, dmd.receiveVoid()), S_OK);
-    return dmd;
-}
-
-const std::string openRecord = "Open\nPM_GameSettings  3 " + std::string(76 * 2, '0') + "\n";
 
 TEST(ControlProgramAutomation, RegistersItsClassAndRemovesItAgain) {
     const std::wstring program = besideThisProgram(L"with_device\\ZelkDMDControl.exe");

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "control/timer.h"
+#include "platform/win32/messages.h"
 
 namespace zelk::control {
 namespace {
@@ -100,16 +101,6 @@ std::unique_ptr<Timer> makeTimer(uint32_t intervalMs, std::function<void()> onTi
     return std::make_unique<Win32Timer>(intervalMs, std::move(onTick));
 }
 
-void serveTimers(uint32_t milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
+void serveTimers(uint32_t milliseconds) { platform::serveMessagesFor(milliseconds); }
 
 }  // namespace zelk::control

@@ -8,4 +8,8 @@ namespace zelk::platform {
 // would otherwise never see it, still ends the program.
 void serveWaitingMessages();
 
+// Serves the thread's messages as they come for the given time, then
+// returns (a wait that keeps timers ticking and windows answering).
+void serveMessagesFor(unsigned long milliseconds);
+
 }  // namespace zelk::platform

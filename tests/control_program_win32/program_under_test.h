@@ -11,6 +11,7 @@
 
 #include "platform/bounded_read.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/messages.h"
 #include "platform/win32/text.h"
 
 namespace program_under_test {
@@ -61,17 +62,7 @@ inline Program start(const std::wstring& folder, const std::wstring& arguments =
 
 // Waits serving this thread's messages: windows of the test stay painted and
 // answer while the program reads them.
-inline void serveMessages(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
+inline void serveMessages(DWORD ms) { zelk::platform::serveMessagesFor(ms); }
 
 inline bool waitUntil(const std::function<bool()>& done, DWORD ms = 10000) {
     for (const ULONGLONG end = GetTickCount64() + ms; GetTickCount64() < end; serveMessages(50)) {

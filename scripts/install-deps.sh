@@ -5,10 +5,10 @@
 set -euo pipefail
 what=${1:-all}
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpng-dev
-          libjpeg62-turbo-dev libgif-dev python3)
+          libjpeg62-turbo-dev libgif-dev zlib1g-dev python3)
 if [ "$what" = all ]; then
   packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-             binutils-mingw-w64-i686 wine wine64 wine64-tools xvfb xauth)
+             binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine64 wine64-tools xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,23 +1,16 @@
 #include "tools/zelkdmd/frame_tap.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <exception>
 
 #include "core/error.h"
+#include "core/png_writer.h"
+#include "platform/file_write.h"
 
 namespace zelk::tools {
 
 void writeFramePng(const std::string& path, uint16_t width, uint16_t height, const uint8_t* rgb) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb, 0, nullptr)) {
-        throw Error("EFCreateError", "cannot write " + path + ": " + image.message);
-    }
+    platform::writeToFile(path, encodePngRgb(width, height, rgb), platform::WriteMode::createOrTruncate);
 }
 
 void FrameTap::Open() {

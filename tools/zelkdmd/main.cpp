@@ -6,25 +6,48 @@
 #include <vector>
 
 #include "tools/zelkdmd/commands.h"
+#include "zelk_version.h"
 
 namespace {
 
-int usage() {
-    std::fputs(
-        "usage: zelkdmd replay --media-root DIR --game NAME [--match-reset N] [--size WxH] FRAME...\n"
-        "       zelkdmd play PATH [--ticks N] [--out DIR] [--device LIB]\n",
-        stderr);
-    return 2;
+struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>& args);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"replay", zelk::tools::runReplay, "run DMD frames through the plug-in's matching"},
+    {"play", zelk::tools::runPlay, "show what the control program sends to the DMD for a picture or GIF"},
+};
+
+void printUsage(FILE* to) {
+    std::fputs("usage: zelkdmd COMMAND [ARGS...]\n       zelkdmd --help | --version\n\ncommands:\n", to);
+    for (const Command& command : kCommands) std::fprintf(to, "  %-8s %s\n", command.name, command.summary);
+    std::fputs("\n'zelkdmd COMMAND --help' shows a command's usage.\n", to);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    const std::string command = argv[1];
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    const std::string first = argv[1];
+    if (first == "-h" || first == "--help" || first == "help") {
+        printUsage(stdout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::printf("zelkdmd %s\n", ZELK_VERSION);
+        return 0;
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "replay") return zelk::tools::runReplay(args);
-    if (command == "play") return zelk::tools::runPlay(args);
-    std::fprintf(stderr, "zelkdmd: unknown command '%s'\n", command.c_str());
-    return usage();
+    for (const Command& command : kCommands) {
+        if (first == command.name) return command.run(args);
+    }
+    std::fprintf(stderr, "zelkdmd: unknown command '%s'\n", first.c_str());
+    printUsage(stderr);
+    return 2;
 }

@@ -38,9 +38,16 @@ struct PlayOptions {
     std::optional<std::string> deviceLibrary;
 };
 
+const char* const kPlayUsage =
+    "usage: zelkdmd play PATH [--ticks N] [--out DIR] [--device LIB]\n"
+    "  Plays a picture or an animated GIF as the control program would and counts\n"
+    "  the 128x32 frames sent to the DMD. --ticks: timer ticks to run (default:\n"
+    "  one pass over a GIF's frames), --out: write each frame as DIR/0001.png...,\n"
+    "  --device: pass the frames on to a dmddevice library.\n";
+
 int badArguments(const std::string& message) {
-    std::fprintf(stderr, "zelkdmd play: %s\nusage: zelkdmd play PATH [--ticks N] [--out DIR] [--device LIB]\n",
-                 message.c_str());
+    std::fprintf(stderr, "zelkdmd play: %s\n", message.c_str());
+    std::fputs(kPlayUsage, stderr);
     return 2;
 }
 
@@ -140,6 +147,10 @@ int play(const PlayOptions& options) {
 }  // namespace
 
 int runPlay(const std::vector<std::string>& args) {
+    if (!args.empty() && (args[0] == "-h" || args[0] == "--help")) {
+        std::fputs(kPlayUsage, stdout);
+        return 0;
+    }
     PlayOptions options;
     const std::string problem = parseArguments(args, options);
     if (!problem.empty()) return badArguments(problem);

@@ -1,9 +1,8 @@
 #include "device/win32/library_module.h"
 
 #include <atomic>
-#include <vector>
 
-#include "platform/win32/text.h"
+#include "platform/win32/module_path.h"
 
 namespace zelk::device {
 namespace {
@@ -23,17 +22,7 @@ HMODULE thisModule() {
     return module;
 }
 
-std::string thisModulePath() {
-    // Long paths exceed MAX_PATH: grow until the name fits.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(thisModule(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) return platform::wideToUtf8(std::wstring_view(buffer.data(), length));
-        if (buffer.size() >= 32768) return {};
-        buffer.resize(buffer.size() * 2);
-    }
-}
+std::string thisModulePath() { return platform::modulePath(thisModule()); }
 
 void pinThisModule() {
     HMODULE module = nullptr;

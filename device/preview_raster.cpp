@@ -54,6 +54,11 @@ inline uint32_t weighted(uint64_t lanes, uint32_t weight) {
 
 }  // namespace
 
+int fittingScale(int frameWidth, int frameHeight, int scale) {
+    const int longest = std::max({frameWidth, frameHeight, 1});
+    return std::clamp(std::min(scale, kMaxPreviewSide / longest), kMinPreviewScale, kMaxPreviewScale);
+}
+
 void PreviewRaster::setLook(int scale, bool dots) {
     if (scale < kMinPreviewScale || scale > kMaxPreviewScale) scale = 1;
     // One pixel per dot leaves no room for a gap: the dot is the pixel.
@@ -75,6 +80,10 @@ void PreviewRaster::drawRow(const uint8_t* frameRow, int32_t width, int stampRow
         if (!dots_) {
             const uint32_t colour = frameRow[0] | frameRow[1] << 8 | frameRow[2] << 16;
             std::fill_n(out, scale_, colour);
+        } else if (x > 0 && std::memcmp(frameRow, frameRow - 3, 3) == 0) {
+            // Runs of one colour (the dark background above all) repeat the
+            // dot before instead of weighing it again.
+            std::copy_n(out - scale_, scale_, out);
         } else {
             const uint64_t lanes = spread(frameRow);
             for (int c = 0; c < scale_; ++c) out[c] = weighted(lanes, weights[c]);

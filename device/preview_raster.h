@@ -14,6 +14,11 @@ namespace zelk::device {
 
 constexpr int kMinPreviewScale = 1;
 constexpr int kMaxPreviewScale = 16;
+// The enlarged picture's longest side: a larger frame is shown at the
+// largest scale that keeps within it (down to 1).
+constexpr int kMaxPreviewSide = 8192;
+
+int fittingScale(int frameWidth, int frameHeight, int scale);
 
 class PreviewRaster {
 public:

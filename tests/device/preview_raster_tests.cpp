@@ -85,4 +85,15 @@ TEST(PreviewRaster, ScaleOutsideTheRangeIsOne) {
     }
 }
 
+// The enlarged picture stays within 8192 pixels a side.
+TEST(PreviewRaster, ScaleFittedToTheFrame) {
+    struct Case {
+        int width, height, scale, fitted;
+    };
+    for (const Case c : {Case{128, 32, 16, 16}, Case{4096, 32, 16, 2}, Case{32, 4096, 3, 2},
+                         Case{8192, 1, 5, 1}, Case{128, 32, 0, 1}}) {
+        EXPECT_EQ(zelk::device::fittingScale(c.width, c.height, c.scale), c.fitted) << c.width << "x" << c.height;
+    }
+}
+
 }  // namespace

@@ -173,6 +173,11 @@ LRESULT TzelkDMDForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
+        case WM_WINDOWPOSCHANGING:
+            // Whatever moves, sizes or raises the window (the system's move
+            // loop at the end of a drag included) does it without activating it.
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+            return DefWindowProcW(window_, message, wParam, lParam);
         case WM_EXITSIZEMOVE: {
             // The end of a drag (the system's move loop ends with it).
             RECT place{};

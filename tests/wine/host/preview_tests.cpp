@@ -226,6 +226,8 @@ struct LookCase {
     bool dots;
 };
 
+void PrintTo(const LookCase& look, std::ostream* out) { *out << look.name; }
+
 class PreviewLookTest : public PreviewTest, public ::testing::WithParamInterface<LookCase> {};
 
 // The window takes the frame's size times the scale and shows the frame

@@ -283,7 +283,8 @@ TEST_F(PreviewTest, PositionFromTheSettingsKeptOnAMonitor) {
 }
 
 // Topmost: above a window that came later (a backglass, itself topmost)
-// once the next Open has put it back on top; without the key, not topmost.
+// once the next Open has put it back on top; without the key (before, and
+// after an Open that no longer has it), not topmost.
 TEST_F(PreviewTest, TopmostAndBackOnTopAtEveryOpen) {
     ASSERT_NO_FATAL_FAILURE(openWithPreview());
     EXPECT_FALSE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -297,6 +298,8 @@ TEST_F(PreviewTest, TopmostAndBackOnTopAtEveryOpen) {
     }
     EXPECT_TRUE(previewAbove);
     DestroyWindow(backglass);
+    ASSERT_NO_FATAL_FAILURE(reopen(""));
+    EXPECT_FALSE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) << "taken back by an Open without the key";
 }
 
 // The position is written back at the end of a drag (the system's move

@@ -211,12 +211,9 @@ public:
         if (!std::filesystem::is_regular_file(file)) return std::nullopt;
         return findProfileValue(readText(file), section, key);
     }
-    void writeProfileString(const std::string&, const std::string& section, const std::string& key,
-                            const std::string& value) override {
-        writes.push_back(section + " " + key + "=" + value);
-    }
-
-    std::vector<std::string> writes;  // "SECTION KEY=value"
+    // Only the preview writes, after a drag: checked with the real window under Wine.
+    void writeProfileString(const std::string&, const std::string&, const std::string&,
+                            const std::string&) override {}
 };
 
 class FakePlayerLink : public device::PlayerLink {

@@ -5,6 +5,8 @@
 // measured in the same run (counter x_memcpy), with the allocations per call
 // after the first frame (counter allocs). Also: the intake pass alone with
 // each kind of inner loops, and a game start with 500 trigger pictures.
+// The preview: Render_RGB24 with the preview on, its picture drawn through
+// the raster the window uses (scale 1, scale 8 squares and round dots).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "device/dmd_driver.h"
 #include "device/frame_intake.h"
 #include "device/platform.h"
+#include "device/preview_raster.h"
 
 namespace {
 
@@ -317,6 +321,91 @@ void BM_GameStart500Pictures(benchmark::State& state) {
     if (!driver.captureActive()) state.SkipWithError("the game start found no triggers");
 }
 BENCHMARK(BM_GameStart500Pictures)->Unit(benchmark::kMillisecond);
+
+// The preview window as far as it is ours: every refresh draws the enlarged
+// frame into a canvas of the window's size, as the Win32 window draws into
+// its DIB section before the system blits it.
+class RasterPreview : public zelk::device::PreviewWindow {
+public:
+    explicit RasterPreview(zelk::device::FrameBitmapSource source) : source_(std::move(source)) {}
+    void show(const zelk::device::PreviewLook& look) override { look_ = look; }
+    void fitToFrame(int width, int height) override {
+        scale_ = zelk::device::fittingScale(width, height, look_.scale);
+        raster_.setLook(scale_, look_.dots);
+        canvas_.resize(static_cast<size_t>(width * scale_) * static_cast<size_t>(height * scale_));
+    }
+    void refresh() override {
+        const Bitmap24* frame = source_();
+        raster_.draw(*frame, canvas_.data(), static_cast<size_t>(frame->width * scale_));
+        benchmark::DoNotOptimize(canvas_.data());
+    }
+
+private:
+    zelk::device::FrameBitmapSource source_;
+    zelk::device::PreviewLook look_;
+    zelk::device::PreviewRaster raster_;
+    int scale_ = 1;
+    std::vector<uint32_t> canvas_;
+};
+
+// SHOWDMD=1 with the look under test, the log in a folder of its own.
+class PreviewPlatform : public zelk::device::Settings,
+                        public zelk::device::Files,
+                        public zelk::device::PreviewWindows {
+public:
+    PreviewPlatform(int scale, bool dots) : scale_(scale), dots_(dots) {}
+    std::optional<std::string> readProfileString(const std::string&, const std::string&,
+                                                 const std::string& key) override {
+        if (key == "SHOWDMD") return "1";
+        if (key == "PREVIEWSCALE") return std::to_string(scale_);
+        if (key == "PREVIEWDOTS") return dots_ ? "1" : "0";
+        return std::nullopt;
+    }
+    void writeProfileString(const std::string&, const std::string&, const std::string&,
+                            const std::string&) override {}
+    std::string pluginFolder() override { return scene_.platform.findMediaRoot(); }
+    char pathSeparator() const override { return host_.files.pathSeparator(); }
+    bool directoryExists(const std::string& path) override { return host_.files.directoryExists(path); }
+    bool fileExists(const std::string& path) override { return host_.files.fileExists(path); }
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override {
+        return host_.files.readFile(path, maxBytes);
+    }
+    void writeLogLine(const std::string& path, const std::string& line, bool fresh) override {
+        host_.files.writeLogLine(path, line, fresh);
+    }
+    std::unique_ptr<zelk::device::PreviewWindow> create(zelk::device::FrameBitmapSource source,
+                                                        zelk::device::DragEndSink) override {
+        return std::make_unique<RasterPreview>(std::move(source));
+    }
+    operator zelk::device::Platform() { return {*this, host_.clockAndText, *this, scene_.platform, *this}; }
+    Scene& scene() { return scene_; }
+
+private:
+    int scale_;
+    bool dots_;
+    zelk::device::Platform host_ = zelk::device::hostPlatform();
+    Scene scene_;
+};
+
+// Arguments: scale, dots (0 or 1). No game runs: the frame is taken in and painted.
+void BM_Render_Preview(benchmark::State& state) {
+    PreviewPlatform platform(static_cast<int>(state.range(0)), state.range(1) != 0);
+    buildScene(platform.scene(), 0, false);
+    DmdDriver driver(platform);
+    driver.Open();
+    const std::vector<uint8_t>& frame = platform.scene().frame;
+    driver.Render_RGB24(kWidth, kHeight, frame.data());  // sizes the window and its canvas
+    const long before = gAllocations.load();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        driver.Render_RGB24(kWidth, kHeight, frame.data());
+        benchmark::ClobberMemory();
+    }
+    reportPerCall(state, start);
+    state.counters["allocs"] =
+        static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_Render_Preview)->Args({1, 0})->Args({8, 0})->Args({8, 1})->Args({16, 1});
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "device/frame_intake.h"
 #include "device/plugin_state.h"
+#include "device/preview_settings.h"
 #include "device/zelk_capture.h"
 
 namespace zelk::device {
@@ -30,9 +31,11 @@ struct DmdDriver::State {
     std::optional<Bitmap24> frameBitmap;     // created by the first frame taken in, never resized
     std::unique_ptr<TZelkCapture> capture;
     std::unique_ptr<PreviewWindow> previewForm;
+    PreviewLook previewLook;                 // the preview keys, read at every Open
 
     void ReadSettings();
     void StartPendingGame();
+    void previewDragEnded(int32_t x, int32_t y);
     void takeFrameIn(uint16_t width, uint16_t height, const uint8_t* frame);
 };
 
@@ -58,6 +61,17 @@ void DmdDriver::State::ReadSettings() {
     }
     plugin.showDmd = profileIntegerOr(showDmdValue, 0) == 1;
     plugin.matchReset = profileIntegerOr(matchResetValue, 30);
+    previewLook = readPreviewLook(settings, plugin.pluginFolder + kSettingsFile);
+}
+
+// The plug-in's only write to its settings file, and only when asked for.
+void DmdDriver::State::previewDragEnded(int32_t x, int32_t y) {
+    if (!previewLook.savePosition) return;
+    try {
+        savePreviewPosition(plugin.platform.settings, plugin.pluginFolder + kSettingsFile, x, y);
+    } catch (...) {
+        plugin.logCurrentFailure("ERROR saving the preview position");
+    }
 }
 
 bool DmdDriver::Open() noexcept {
@@ -74,11 +88,11 @@ bool DmdDriver::Open() noexcept {
         try {
             if (!s.previewForm) {
                 State* owner = state_.get();
-                s.previewForm = s.plugin.platform.previewWindows.create([owner]() -> const Bitmap24* {
-                    return owner->frameBitmap ? &*owner->frameBitmap : nullptr;
-                });
+                s.previewForm = s.plugin.platform.previewWindows.create(
+                    [owner]() -> const Bitmap24* { return owner->frameBitmap ? &*owner->frameBitmap : nullptr; },
+                    [owner](int32_t x, int32_t y) { owner->previewDragEnded(x, y); });
             }
-            if (s.previewForm) s.previewForm->show();
+            if (s.previewForm) s.previewForm->show(s.previewLook);
         } catch (...) {
             s.plugin.logCurrentFailure("ERROR showing the preview window");
         }
@@ -137,7 +151,7 @@ void DmdDriver::State::takeFrameIn(uint16_t width, uint16_t height, const uint8_
         frameBitmap.emplace(width, height);
         if (plugin.showDmd && previewForm) {
             try {
-                previewForm->setOuterSize(width, height);
+                previewForm->fitToFrame(width, height);
             } catch (...) {
                 plugin.logCurrentFailure("ERROR sizing the preview window");
             }

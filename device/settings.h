@@ -1,5 +1,7 @@
 #pragma once
 // The plug-in's settings file (dmddevicezelk.ini), read as a profile file.
+// The one write is the preview's position after a drag, and only when the
+// file itself asks for it (PREVIEWSAVE=1).
 #include <optional>
 #include <string>
 
@@ -14,6 +16,10 @@ public:
     virtual std::optional<std::string> readProfileString(const std::string& file,
                                                          const std::string& section,
                                                          const std::string& key) = 0;
+    // Sets one value, creating the section or key as needed and keeping the
+    // rest of the file. Throws zelk::Error when the file cannot be written.
+    virtual void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                                    const std::string& value) = 0;
 };
 
 }  // namespace zelk::device

@@ -11,7 +11,7 @@ namespace {
 
 class NoPreviewWindows : public PreviewWindows {
 public:
-    std::unique_ptr<PreviewWindow> create(FrameBitmapSource) override { return nullptr; }
+    std::unique_ptr<PreviewWindow> create(FrameBitmapSource, DragEndSink) override { return nullptr; }
 };
 
 }  // namespace

@@ -24,4 +24,10 @@ std::optional<std::string> PosixSettings::readProfileString(const std::string& f
                             section, key);
 }
 
+// Nothing asks for it here: POSIX has no preview window to drag.
+void PosixSettings::writeProfileString(const std::string& file, const std::string&, const std::string&,
+                                       const std::string&) {
+    throw Error("EIniFileException", "Unable to write to " + file + ". Not supported on this system.");
+}
+
 }  // namespace zelk::device

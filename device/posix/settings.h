@@ -9,6 +9,8 @@ class PosixSettings : public Settings {
 public:
     std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
                                                  const std::string& key) override;
+    void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                            const std::string& value) override;
 };
 
 }  // namespace zelk::device

@@ -1,7 +1,6 @@
 #include "device/win32/preview_window.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/error.h"
 #include "device/win32/library_module.h"
@@ -37,9 +36,28 @@ bool drawable(const Bitmap24* bitmap) {
     return bitmap->pixels.size() >= needed;
 }
 
+// A window that would lie outside every monitor (one unplugged or
+// rearranged since the position was saved) goes whole onto the work area of
+// the nearest one instead, so the DMD can never be lost off-screen.
+RECT onAMonitor(RECT wanted) {
+    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr) return wanted;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) return wanted;
+    const RECT& work = monitor.rcWork;
+    const LONG width = wanted.right - wanted.left;
+    const LONG height = wanted.bottom - wanted.top;
+    const LONG left = std::max(work.left, std::min(wanted.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(wanted.top, work.bottom - height));
+    return {left, top, left + width, top + height};
+}
+
 }  // namespace
 
-TzelkDMDForm::TzelkDMDForm(FrameBitmapSource source) : source_(std::move(source)) { createWindow(); }
+TzelkDMDForm::TzelkDMDForm(FrameBitmapSource source, DragEndSink dragEnded)
+    : source_(std::move(source)), dragEnded_(std::move(dragEnded)) {
+    createWindow();
+}
 
 TzelkDMDForm::~TzelkDMDForm() {
     if (window_ == nullptr) return;
@@ -57,8 +75,10 @@ void TzelkDMDForm::createWindow() {
     registerWindowClass();
     // The class starts with DefWindowProcW; the window gets our procedure
     // right after it has its object pointer, so no message arrives early.
-    HWND window = CreateWindowExW(0, windowClassName, windowTitle, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  initialWidth, initialHeight, nullptr, nullptr, thisModule(), nullptr);
+    // WS_EX_NOACTIVATE: neither a click nor a drag takes the keyboard from
+    // the game, whose window must keep it.
+    HWND window = CreateWindowExW(WS_EX_NOACTIVATE, windowClassName, windowTitle, WS_POPUP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, initialWidth, initialHeight, nullptr, nullptr, thisModule(), nullptr);
     if (window == nullptr) {
         throw Error("EOSError", "Cannot create the preview window. " + platform::errorText(GetLastError()));
     }
@@ -70,19 +90,48 @@ void TzelkDMDForm::createWindow() {
     pinThisModule();
 }
 
-void TzelkDMDForm::show() {
+RECT TzelkDMDForm::placement(bool settingsCorner) const {
+    RECT now{};
+    GetWindowRect(window_, &now);
+    LONG width = now.right - now.left;
+    LONG height = now.bottom - now.top;
+    if (frameSize_) {
+        const int scale = fittingScale(frameSize_->cx, frameSize_->cy, look_.scale);
+        width = frameSize_->cx * scale;
+        height = frameSize_->cy * scale;
+    }
+    const LONG left = settingsCorner ? look_.x.value_or(now.left) : now.left;
+    const LONG top = settingsCorner ? look_.y.value_or(now.top) : now.top;
+    const RECT wanted{left, top, left + width, top + height};
+    return look_.x || look_.y ? onAMonitor(wanted) : wanted;
+}
+
+void TzelkDMDForm::show(const PreviewLook& look) {
     // A window destroyed behind our back (its thread ended) is made anew.
     if (window_ == nullptr || !IsWindow(window_)) {
         window_ = nullptr;
         createWindow();
     }
-    ShowWindow(window_, SW_SHOW);
-    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    look_ = look;
+    // A window already fitted to a frame follows a changed scale.
+    const RECT place = placement(true);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    // Taking the topmost style away needs HWND_NOTOPMOST; HWND_TOP alone
+    // would keep it.
+    if (!look.topmost && (GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // Every Open puts the window on top again, above a backglass that came later.
+    SetWindowPos(window_, look.topmost ? HWND_TOPMOST : HWND_TOP, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOACTIVATE);
 }
 
-void TzelkDMDForm::setOuterSize(int width, int height) {
+void TzelkDMDForm::fitToFrame(int width, int height) {
     if (window_ == nullptr) return;
-    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    frameSize_ = SIZE{width, height};
+    const RECT place = placement(false);
+    SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TzelkDMDForm::refresh() {
@@ -122,6 +171,19 @@ LRESULT TzelkDMDForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_MBUTTONDOWN:
             mouseDown(message);
             return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_WINDOWPOSCHANGING:
+            // Whatever moves, sizes or raises the window (the system's move
+            // loop at the end of a drag included) does it without activating it.
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+            return DefWindowProcW(window_, message, wParam, lParam);
+        case WM_EXITSIZEMOVE: {
+            // The end of a drag (the system's move loop ends with it).
+            RECT place{};
+            if (dragEnded_ && GetWindowRect(window_, &place)) dragEnded_(place.left, place.top);
+            return 0;
+        }
         case WM_CLOSE:
             // No operation of the plug-in ends the window; a close request
             // from the user only hides it until the next Open shows it.
@@ -132,6 +194,30 @@ LRESULT TzelkDMDForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
+bool TzelkDMDForm::prepareCanvas(int width, int height) {
+    if (canvas_.valid() && canvasSize_.cx == width && canvasSize_.cy == height) return true;
+    canvas_.reset();
+    canvasBits_ = nullptr;
+    if (!canvasDc_.valid()) canvasDc_.reset(CreateCompatibleDC(nullptr));
+    if (!canvasDc_.valid()) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;     // B, G, R, unused: no row padding
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    canvas_.reset(CreateDIBSection(canvasDc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!canvas_.valid() || bits == nullptr) {
+        canvas_.reset();
+        return false;
+    }
+    canvasBits_ = static_cast<uint32_t*>(bits);
+    canvasSize_ = SIZE{width, height};
+    return true;
+}
+
 void TzelkDMDForm::paintFrame(HDC dc) {
     RECT client{};
     GetClientRect(window_, &client);
@@ -139,28 +225,16 @@ void TzelkDMDForm::paintFrame(HDC dc) {
     int drawnWidth = 0;
     int drawnHeight = 0;
     if (drawable(bitmap)) {
-        drawnWidth = bitmap->width;
-        drawnHeight = bitmap->height;
-        // Frame rows are packed; a DIB's rows are padded to 4 bytes.
-        size_t packed = bitmap->stride();
-        size_t padded = (packed + 3) & ~static_cast<size_t>(3);
-        const uint8_t* bits = bitmap->pixels.data();
-        if (padded != packed) {
-            paddedRows_.resize(padded * static_cast<size_t>(drawnHeight));
-            for (int32_t y = 0; y < drawnHeight; ++y) {
-                std::memcpy(paddedRows_.data() + padded * static_cast<size_t>(y), bitmap->row(y), packed);
-            }
-            bits = paddedRows_.data();
+        const int scale = fittingScale(bitmap->width, bitmap->height, look_.scale);
+        raster_.setLook(scale, look_.dots);
+        if (prepareCanvas(bitmap->width * scale, bitmap->height * scale)) {
+            drawnWidth = canvasSize_.cx;
+            drawnHeight = canvasSize_.cy;
+            GdiFlush();  // GDI is done with the canvas before it is drawn over
+            raster_.draw(*bitmap, canvasBits_, static_cast<size_t>(drawnWidth));
+            platform::SelectedObject selected(canvasDc_.get(), canvas_.get());
+            BitBlt(dc, 0, 0, drawnWidth, drawnHeight, canvasDc_.get(), 0, 0, SRCCOPY);
         }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = drawnWidth;
-        info.bmiHeader.biHeight = -drawnHeight;  // rows from the top
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        StretchDIBits(dc, 0, 0, drawnWidth, drawnHeight, 0, 0, drawnWidth, drawnHeight, bits, &info,
-                      DIB_RGB_COLORS, SRCCOPY);
     }
     // What the frame does not cover shows the button-face background.
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);

@@ -1,13 +1,15 @@
 #pragma once
-// TzelkDMDForm: the borderless preview window that shows the frame bitmap
-// 1:1 in its whole client area (no child window), and Win32PreviewWindows,
-// which makes it for the plug-in.
+// TzelkDMDForm: the borderless preview window that shows the frame bitmap in
+// its whole client area (no child window), enlarged by the scale of the
+// settings, and Win32PreviewWindows, which makes it for the plug-in.
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
+#include "device/preview_raster.h"
 #include "device/preview_window.h"
+#include "platform/win32/handles.h"
 
 namespace zelk::device {
 
@@ -15,31 +17,45 @@ class TzelkDMDForm : public PreviewWindow {
 public:
     // Creates the window hidden, 546 x 152 at the system's default place.
     // Throws zelk::Error when the system refuses the window.
-    explicit TzelkDMDForm(FrameBitmapSource source);
+    TzelkDMDForm(FrameBitmapSource source, DragEndSink dragEnded);
     ~TzelkDMDForm() override;
     TzelkDMDForm(const TzelkDMDForm&) = delete;
     TzelkDMDForm& operator=(const TzelkDMDForm&) = delete;
 
-    void show() override;
-    void setOuterSize(int width, int height) override;
+    void show(const PreviewLook& look) override;
+    void fitToFrame(int width, int height) override;
     void refresh() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void createWindow();
+    // Where the window goes: at the corner of the settings when asked for
+    // (else where it is), at the frame's size times the scale once fitted
+    // (else its size as it is); kept on a monitor when placed by the settings.
+    RECT placement(bool settingsCorner) const;
     void paintFrame(HDC dc);
+    bool prepareCanvas(int width, int height);
     void mouseDown(UINT message);
 
     FrameBitmapSource source_;
+    DragEndSink dragEnded_;
     HWND window_ = nullptr;
-    std::vector<uint8_t> paddedRows_;  // GDI wants rows padded to 4 bytes
+    PreviewLook look_;
+    std::optional<SIZE> frameSize_;  // the frame the window was fitted to
+    // The enlarged frame is drawn here and blitted: one DIB section, kept
+    // while the frame and scale keep their size.
+    PreviewRaster raster_;
+    platform::MemoryDc canvasDc_;
+    platform::GdiObject<HBITMAP> canvas_;
+    uint32_t* canvasBits_ = nullptr;
+    SIZE canvasSize_{0, 0};
 };
 
 class Win32PreviewWindows : public PreviewWindows {
 public:
-    std::unique_ptr<PreviewWindow> create(FrameBitmapSource source) override {
-        return std::make_unique<TzelkDMDForm>(std::move(source));
+    std::unique_ptr<PreviewWindow> create(FrameBitmapSource source, DragEndSink dragEnded) override {
+        return std::make_unique<TzelkDMDForm>(std::move(source), std::move(dragEnded));
     }
 };
 

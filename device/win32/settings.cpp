@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/error.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/text.h"
 
 namespace zelk::device {
@@ -33,6 +35,14 @@ std::optional<std::string> Win32Settings::readProfileString(const std::string& f
     }
     if (buffer == missingValue) return std::nullopt;
     return platform::wideToUtf8(buffer);
+}
+
+void Win32Settings::writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                                       const std::string& value) {
+    if (!WritePrivateProfileStringW(platform::utf8ToWide(section).c_str(), platform::utf8ToWide(key).c_str(),
+                                    platform::utf8ToWide(value).c_str(), platform::utf8ToWide(file).c_str())) {
+        throw Error("EIniFileException", "Unable to write to " + file + ". " + platform::errorText(GetLastError()));
+    }
 }
 
 }  // namespace zelk::device

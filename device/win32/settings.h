@@ -8,6 +8,8 @@ class Win32Settings : public Settings {
 public:
     std::optional<std::string> readProfileString(const std::string& file, const std::string& section,
                                                  const std::string& key) override;
+    void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                            const std::string& value) override;
 };
 
 }  // namespace zelk::device

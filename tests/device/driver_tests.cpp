@@ -2,6 +2,8 @@
 // the log and its order, the deferred game start, frame intake, containment.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "device/dmd_driver.h"
 #include "device/log_writer.h"
 #include "fake_platform.h"
@@ -126,6 +128,37 @@ TEST(Driver, Settings) {
         driver.Open();
         EXPECT_EQ(platform.preview->created, c.showDmd ? 1 : 0) << (c.text ? c.text : "no file");
         EXPECT_EQ(driver.matchReset(), c.matchReset) << (c.text ? c.text : "no file");
+    }
+}
+
+TEST(Driver, PreviewKeys) {
+    using Look = zelk::device::PreviewLook;
+    struct Case {
+        const char* keys;  // after SHOWDMD=1
+        Look look;
+    };
+    const Case cases[] = {
+        {"", Look{}},
+        {"PREVIEWX=100\nPREVIEWY=-20\nPREVIEWSCALE=4\nPREVIEWDOTS=1\nPREVIEWTOPMOST=1\nPREVIEWSAVE=1\n",
+         Look{100, -20, 4, true, true, true}},
+        {"previewx=0x10\npreviewscale=16\n", Look{16, std::nullopt, 16, false, false, false}},
+        {"PREVIEWX=99999\nPREVIEWY=-99999\nPREVIEWSCALE=17\n", Look{32767, -32767, 1, false, false, false}},
+        {"PREVIEWX=left\nPREVIEWSCALE=0\nPREVIEWDOTS=2\nPREVIEWSAVE=yes\n", Look{}},
+        {"PREVIEWSCALE=-3\nPREVIEWTOPMOST=0x1\n", Look{std::nullopt, std::nullopt, 1, false, true, false}},
+        {"PREVIEWSCALE=big\n", Look{}},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.writeSettings(std::string("[SETTINGS]\nSHOWDMD=1\n") + c.keys);
+        DmdDriver driver(platform);
+        driver.Open();
+        const Look& got = platform.preview->look;
+        EXPECT_EQ(got.x, c.look.x) << c.keys;
+        EXPECT_EQ(got.y, c.look.y) << c.keys;
+        EXPECT_EQ(got.scale, c.look.scale) << c.keys;
+        EXPECT_EQ(std::tuple(got.dots, got.topmost, got.savePosition),
+                  std::tuple(c.look.dots, c.look.topmost, c.look.savePosition))
+            << c.keys;
     }
 }
 

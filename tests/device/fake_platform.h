@@ -136,13 +136,18 @@ struct PreviewRecord {
     int created = 0;
     std::vector<std::string> calls;  // "show", "size WxH", "refresh"
     device::FrameBitmapSource source;
+    device::DragEndSink dragEnded;
+    device::PreviewLook look;        // as the last show got it
 };
 
 class RecordingPreview : public device::PreviewWindow {
 public:
     explicit RecordingPreview(std::shared_ptr<PreviewRecord> record) : record_(std::move(record)) {}
-    void show() override { record_->calls.push_back("show"); }
-    void setOuterSize(int width, int height) override {
+    void show(const device::PreviewLook& look) override {
+        record_->calls.push_back("show");
+        record_->look = look;
+    }
+    void fitToFrame(int width, int height) override {
         record_->calls.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
     }
     void refresh() override { record_->calls.push_back("refresh"); }
@@ -206,6 +211,9 @@ public:
         if (!std::filesystem::is_regular_file(file)) return std::nullopt;
         return findProfileValue(readText(file), section, key);
     }
+    // Only the preview writes, after a drag: checked with the real window under Wine.
+    void writeProfileString(const std::string&, const std::string&, const std::string&,
+                            const std::string&) override {}
 };
 
 class FakePlayerLink : public device::PlayerLink {
@@ -225,9 +233,11 @@ private:
 
 class FakePreviewWindows : public device::PreviewWindows {
 public:
-    std::unique_ptr<device::PreviewWindow> create(device::FrameBitmapSource source) override {
+    std::unique_ptr<device::PreviewWindow> create(device::FrameBitmapSource source,
+                                                  device::DragEndSink dragEnded) override {
         ++record->created;
         record->source = std::move(source);
+        record->dragEnded = std::move(dragEnded);
         return std::make_unique<RecordingPreview>(record);
     }
 

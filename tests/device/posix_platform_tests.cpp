@@ -32,7 +32,7 @@ struct PosixPlatform {
     std::unique_ptr<zelk::device::PlayerDisplay> createPlayerDisplay() {
         return services.playerLink.createPlayerDisplay();
     }
-    std::unique_ptr<zelk::device::PreviewWindow> createPreviewWindow() { return services.previewWindows.create({}); }
+    std::unique_ptr<zelk::device::PreviewWindow> createPreviewWindow() { return services.previewWindows.create({}, {}); }
 };
 
 TEST(PosixPlatform, TextRules) {

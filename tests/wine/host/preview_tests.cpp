@@ -1,16 +1,20 @@
 // The preview window as a user sees it: found by its title, borderless, at
 // its first size, then showing the frames pixel for pixel (read back from
-// the screen), kept by Close, shown again by Open, and safe after unloading.
+// the screen), kept by Close, shown again by Open, and safe after unloading;
+// with the preview keys placed, scaled, dotted, on top, never active, and
+// its position saved after a drag when asked for.
 #include <algorithm>
 #include <thread>
 
+#include "core/png_writer.h"
+#include "device/preview_raster.h"
 #include "plugin_host.h"
 #include "test_support.h"
 
 namespace zelk::wine {
 namespace {
 
-constexpr char showPreview[] = "[SETTINGS]\r\nSHOWDMD=1\r\n";
+const std::string showPreview = "[SETTINGS]\r\nSHOWDMD=1\r\n";
 
 struct Size {
     int width;
@@ -105,6 +109,16 @@ std::vector<uint8_t> gradientFrame(Size size) {
     return rgb;
 }
 
+Bitmap24 bitmapFromRgb(const std::vector<uint8_t>& rgb, Size size) {
+    Bitmap24 bitmap(size.width, size.height);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        bitmap.pixels[i] = rgb[i + 2];
+        bitmap.pixels[i + 1] = rgb[i + 1];
+        bitmap.pixels[i + 2] = rgb[i];
+    }
+    return bitmap;
+}
+
 // Names the first differing pixel instead of printing 12 kB of bytes.
 ::testing::AssertionResult samePixels(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
                                       Size size) {
@@ -122,15 +136,47 @@ std::vector<uint8_t> gradientFrame(Size size) {
     return ::testing::AssertionSuccess();
 }
 
+// For a person to look at: the test's folder keeps the picture.
+void keepPicture(const fs::path& file, const std::vector<uint8_t>& rgb, Size size) {
+    writeFile(file, encodePngRgb(static_cast<uint32_t>(size.width), static_cast<uint32_t>(size.height), rgb.data()));
+}
+
+RECT windowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT workArea(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// A plain window of the host's own, as a game's window would be.
+HWND makeHostWindow(DWORD extendedStyle = 0) {
+    HWND window = CreateWindowExW(extendedStyle, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 200, 200, 300, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+    pumpMessages();
+    return window;
+}
+
 class PreviewTest : public WineTest {
 protected:
-    void openWithPreview() {
+    void openWithPreview(const std::string& keys = "") {
         pluginFolder_ = folder_ / L"plugin";
-        host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, showPreview));
+        host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, showPreview + keys));
         ASSERT_TRUE(host_->Open());
         std::vector<HWND> windows = previewWindows();
         ASSERT_EQ(windows.size(), 1u);
         window_ = windows[0];
+    }
+
+    // A changed settings file, read by the next Open.
+    void reopen(const std::string& keys) {
+        writeFile(pluginFolder_ / L"dmddevicezelk.ini", showPreview + keys);
+        ASSERT_TRUE(host_->Open());
     }
 
     fs::path pluginFolder_;
@@ -172,6 +218,109 @@ INSTANTIATE_TEST_SUITE_P(FrameSizes, PreviewFrameTest, ::testing::Values(Size{12
                          [](const ::testing::TestParamInfo<Size>& param) {
                              return std::to_string(param.param.width) + "x" + std::to_string(param.param.height);
                          });
+
+struct LookCase {
+    const char* name;
+    const char* keys;
+    int scale;
+    bool dots;
+};
+
+void PrintTo(const LookCase& look, std::ostream* out) { *out << look.name; }
+
+class PreviewLookTest : public PreviewTest, public ::testing::WithParamInterface<LookCase> {};
+
+// The window takes the frame's size times the scale and shows the frame
+// enlarged: squares of the dot's colour, or the round dots the raster draws
+// (its own tests check their shape), blitted as they are.
+TEST_P(PreviewLookTest, ScaledFrameReadBack) {
+    const LookCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(openWithPreview(std::string("PREVIEWX=0\r\nPREVIEWY=0\r\n") + c.keys));
+    const std::vector<uint8_t> frame = gradientFrame({dmdWidth, dmdHeight});
+    host_->Render_RGB24(dmdWidth, dmdHeight, frame);
+    const Size size{dmdWidth * c.scale, dmdHeight * c.scale};
+    EXPECT_EQ(outerSize(window_), size);
+
+    std::vector<uint8_t> expected(static_cast<size_t>(size.width * size.height) * 3);
+    device::PreviewRaster raster;
+    raster.setLook(c.scale, c.dots);
+    std::vector<uint32_t> drawn(static_cast<size_t>(size.width * size.height));
+    raster.draw(bitmapFromRgb(frame, {dmdWidth, dmdHeight}), drawn.data(), static_cast<size_t>(size.width));
+    for (int y = 0; y < size.height; ++y) {
+        for (int x = 0; x < size.width; ++x) {
+            uint8_t* pixel = expected.data() + (static_cast<size_t>(y) * size.width + x) * 3;
+            const uint8_t* dot = frame.data() + (static_cast<size_t>(y / c.scale) * dmdWidth + x / c.scale) * 3;
+            const uint32_t packed = drawn[static_cast<size_t>(y * size.width + x)];
+            const uint8_t drawnRgb[3] = {static_cast<uint8_t>(packed >> 16), static_cast<uint8_t>(packed >> 8),
+                                         static_cast<uint8_t>(packed)};
+            std::copy_n(c.dots ? drawnRgb : dot, 3, pixel);
+        }
+    }
+    const std::vector<uint8_t> actual = windowPixels(window_, size);
+    keepPicture(folder_ / (std::string("preview_") + c.name + ".png"), actual, size);
+    EXPECT_TRUE(samePixels(actual, expected, size));
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, PreviewLookTest,
+                         ::testing::Values(LookCase{"squares2", "PREVIEWSCALE=2\r\n", 2, false},
+                                           LookCase{"squares5", "PREVIEWSCALE=5\r\n", 5, false},
+                                           LookCase{"dots4", "PREVIEWSCALE=4\r\nPREVIEWDOTS=1\r\n", 4, true},
+                                           LookCase{"dots8", "PREVIEWSCALE=8\r\nPREVIEWDOTS=1\r\n", 8, true}),
+                         [](const ::testing::TestParamInfo<LookCase>& param) { return param.param.name; });
+
+// A corner from the settings, then (re-read by the next Open) one that would
+// lie off every monitor, pulled back whole onto the nearest (here the only).
+TEST_F(PreviewTest, PositionFromTheSettingsKeptOnAMonitor) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview("PREVIEWX=100\r\nPREVIEWY=50\r\n"));
+    host_->Render_RGB24(dmdWidth, dmdHeight, gradientFrame({dmdWidth, dmdHeight}));
+    EXPECT_EQ(windowRect(window_).left, 100);
+    EXPECT_EQ(windowRect(window_).top, 50);
+
+    ASSERT_NO_FATAL_FAILURE(reopen("PREVIEWX=5000\r\nPREVIEWY=-3000\r\n"));
+    const RECT work = workArea(window_);
+    EXPECT_EQ(windowRect(window_).left, work.right - dmdWidth);
+    EXPECT_EQ(windowRect(window_).top, work.top);
+}
+
+// Topmost: above a window that came later (a backglass, itself topmost)
+// once the next Open has put it back on top; without the key (before, and
+// after an Open that no longer has it), not topmost.
+TEST_F(PreviewTest, TopmostAndBackOnTopAtEveryOpen) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview());
+    EXPECT_FALSE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ASSERT_NO_FATAL_FAILURE(reopen("PREVIEWTOPMOST=1\r\n"));
+    EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HWND backglass = makeHostWindow(WS_EX_TOPMOST);
+    ASSERT_TRUE(host_->Open());
+    bool previewAbove = false;
+    for (HWND above = GetWindow(backglass, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
+        previewAbove = previewAbove || above == window_;
+    }
+    EXPECT_TRUE(previewAbove);
+    DestroyWindow(backglass);
+    ASSERT_NO_FATAL_FAILURE(reopen(""));
+    EXPECT_FALSE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) << "taken back by an Open without the key";
+}
+
+// The position is written back at the end of a drag (the system's move
+// loop ends with WM_EXITSIZEMOVE) with PREVIEWSAVE=1, keeping the rest of
+// the file; once a later Open has read PREVIEWSAVE=0, no more.
+TEST_F(PreviewTest, DragEndSavesThePositionOnlyWhenAsked) {
+    auto dragTo = [this](int x, int y) {
+        SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(window_, WM_EXITSIZEMOVE, 0, 0);
+        return readFile(pluginFolder_ / L"dmddevicezelk.ini");
+    };
+    ASSERT_NO_FATAL_FAILURE(openWithPreview("PREVIEWSAVE=1\r\n"));
+    host_->Render_RGB24(dmdWidth, dmdHeight, gradientFrame({dmdWidth, dmdHeight}));
+    const std::string saved = dragTo(123, 45);
+    EXPECT_EQ(saved.find(showPreview + "PREVIEWSAVE=1\r\n"), 0u) << saved;
+    EXPECT_NE(saved.find("PREVIEWX=123\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("PREVIEWY=45\r\n"), std::string::npos) << saved;
+
+    ASSERT_NO_FATAL_FAILURE(reopen("PREVIEWSAVE=0\r\n"));
+    EXPECT_EQ(dragTo(200, 100), showPreview + "PREVIEWSAVE=0\r\n");
+}
 
 TEST_F(PreviewTest, LaterOpenShowsTheSameWindowAndCloseLeavesIt) {
     ASSERT_NO_FATAL_FAILURE(openWithPreview());
@@ -233,10 +382,16 @@ TEST_F(PreviewTest, RightAndMiddleButtonsDoNothing) {
 }
 
 // A real mouse drag through the system's input queue: the left button moves
-// the window with the mouse.
-TEST_F(PreviewTest, LeftButtonDragMovesTheWindow) {
+// the window with the mouse. Neither Open nor the drag takes the foreground
+// (and with it the keyboard) from the host's window.
+TEST_F(PreviewTest, LeftButtonDragMovesTheWindowWithoutActivatingIt) {
+    HWND game = makeHostWindow();
+    SetForegroundWindow(game);
+    pumpMessages();
+    ASSERT_EQ(GetForegroundWindow(), game);
     ASSERT_NO_FATAL_FAILURE(openWithPreview());
     host_->Render_RGB24(128, 32, gradientFrame({128, 32}));
+    EXPECT_EQ(GetForegroundWindow(), game) << "after Open";
     RECT before{};
     GetWindowRect(window_, &before);
     POINT start{before.left + 20, before.top + 10};
@@ -275,6 +430,8 @@ TEST_F(PreviewTest, LeftButtonDragMovesTheWindow) {
     EXPECT_EQ(after.left - before.left, 50);
     EXPECT_EQ(after.top - before.top, 30);
     EXPECT_EQ(clientSize(window_), (Size{128, 32}));
+    EXPECT_EQ(GetForegroundWindow(), game) << "after the drag";
+    DestroyWindow(game);
 }
 
 TEST_F(PreviewTest, WindowKeepsTheLibraryLoadedAfterTheHostLetsGo) {

@@ -1,13 +1,22 @@
 // zelkdmd replay: runs recorded DMD frames through the plug-in's own code
 // (DmdDriver, the code behind Render_RGB24) and prints every trigger it sends
-// to the player as "<frame> D<n>", frames numbered from 1 across all inputs.
-// Standard output carries those lines only; everything else goes to stderr.
+// to the player as "<frame> D<n>", frames numbered from 1 across all inputs,
+// or with --explain a report per trigger. Standard output carries those lines
+// only; everything else goes to stderr.
+#include <charconv>
+#include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "core/png_writer.h"
 #include "device/dmd_driver.h"
+#include "device/zelk_capture.h"
+#include "platform/file_write.h"
 #include "tools/zelkdmd/commands.h"
+#include "tools/zelkdmd/contact_sheet.h"
+#include "tools/zelkdmd/progress.h"
+#include "tools/zelkdmd/replay_explain.h"
 #include "tools/zelkdmd/replay_inputs.h"
 #include "tools/zelkdmd/replay_options.h"
 #include "tools/zelkdmd/replay_player_link.h"
@@ -19,6 +28,9 @@ namespace fs = std::filesystem;
 
 constexpr int kUsageExit = 2;
 constexpr int kInputExit = 1;
+// A sheet of 64 DMD frames at 4x is about 1100 by 5600 pixels: as much as a
+// person scrolls through.
+constexpr size_t kMaxSheetTiles = 64;
 
 // The plug-in keeps only the part of the name after its last backslash or colon.
 // The path in single quotes. Built by appending: GCC 12 warns falsely
@@ -56,10 +68,48 @@ std::string whyMatchingIsOff(const ReplayOptions& options) {
     return "no trigger picture in " + quoted(folder) + " could be used";
 }
 
+// "D12" -> 12; 0 for a text that is not a trigger number.
+int triggerNumber(const std::string& text) {
+    int number = 0;
+    if (text.size() < 2 || text[0] != 'D') return 0;
+    const auto [end, error] = std::from_chars(text.data() + 1, text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() ? number : 0;
+}
+
+// Refuses a sheet that would replace one of the frame files, and one whose
+// folder is missing, before the replay rather than after it.
+std::string sheetProblem(const ReplayOptions& options) {
+    const fs::path sheet(options.sheetFile);
+    const fs::path folder = sheet.has_parent_path() ? sheet.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder)) return "--sheet: the folder " + quoted(folder) + " does not exist";
+    std::error_code ec;
+    for (const std::string& frameFile : options.frameFiles) {
+        if (fs::equivalent(sheet, frameFile, ec)) return "--sheet " + quoted(sheet) + " is one of the FRAME files";
+    }
+    return {};
+}
+
+void writeSheet(const std::string& path, const SheetCollector& sheet) {
+    platform::writeToFile(path, encodePng(drawContactSheet(sheet.tiles(), sheet.sends())),
+                          platform::WriteMode::createOrTruncate);
+    const uint64_t leftOut = sheet.sends() - sheet.tiles().size();
+    if (leftOut > 0) {
+        std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out\n",
+                     sheet.tiles().size(), sheet.sends(), leftOut);
+    }
+}
+
 int replay(const ReplayOptions& options) {
     if (!fs::is_directory(options.mediaRoot)) {
         std::fprintf(stderr, "zelkdmd: --media-root '%s' is not a folder\n", options.mediaRoot.c_str());
         return kInputExit;
+    }
+    if (!options.sheetFile.empty()) {
+        const std::string problem = sheetProblem(options);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "zelkdmd: %s\n", problem.c_str());
+            return kInputExit;
+        }
     }
     std::vector<FrameInput> inputs;
     uint64_t totalFrames = 0;
@@ -72,20 +122,43 @@ int replay(const ReplayOptions& options) {
         return kInputExit;
     }
 
-    uint64_t frameNumber = 0;
-    ReplayPlayerLink playerLink(options.mediaRoot, frameNumber, stdout);
+    // The triggers of one frame, taken from the player and handled once the
+    // frame is through.
+    std::vector<std::string> sent;
+    ReplayPlayerLink playerLink(options.mediaRoot, [&sent](const std::string& text) { sent.push_back(text); });
     const device::Platform host = device::hostPlatform();
     device::DmdDriver driver({host.files, host.clockAndText, host.settings, playerLink, host.previewWindows});
     driver.setMatchReset(options.matchReset);
     driver.SetGameName(options.game.data(), static_cast<int>(options.game.size()));
 
+    ReplayExplanation explanation;
+    SheetCollector sheet(kMaxSheetTiles);
+    Progress progress("zelkdmd replay", totalFrames);
+    uint64_t frameNumber = 0;
+    uint64_t compared = 0;
     bool matching = true;
     for (const FrameInput& input : inputs) {
         forEachFrame(input, [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
             ++frameNumber;
+            progress.update(frameNumber);
             driver.Render_RGB24(width, height, rgb);
             // The game start runs inside the first frame.
             if (frameNumber == 1 && !driver.captureActive()) matching = false;
+            const device::TZelkCapture* capture = driver.capture();
+            for (const std::string& text : sent) {
+                if (!options.explain) std::printf("%" PRIu64 " %s\n", frameNumber, text.c_str());
+                const int trigger = triggerNumber(text);
+                if (trigger < 1 || capture == nullptr || trigger > capture->numImages()) continue;
+                if (options.explain) explanation.triggerSent(frameNumber, trigger);
+                if (!options.sheetFile.empty()) {
+                    sheet.add(frameNumber, trigger, capture->trigger(trigger).region, width, height, rgb);
+                }
+            }
+            sent.clear();
+            if (options.explain && capture != nullptr && capture->framesCompared() != compared) {
+                compared = capture->framesCompared();
+                explanation.frameCompared(frameNumber, *capture);
+            }
             return matching;
         });
         if (!matching) break;
@@ -95,6 +168,8 @@ int replay(const ReplayOptions& options) {
                      whyMatchingIsOff(options).c_str());
         return kInputExit;
     }
+    if (options.explain) explanation.print(stdout, *driver.capture(), frameNumber);
+    if (!options.sheetFile.empty()) writeSheet(options.sheetFile, sheet);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("zelkdmd: cannot write the triggers to standard output\n", stderr);
         return kInputExit;

@@ -12,6 +12,7 @@ constexpr Colour kBackground{40, 40, 48};
 constexpr Colour kText{230, 230, 230};
 // The marker colour of trigger pictures: the outline means what it means there.
 constexpr Colour kOutline{253, 0, 253};
+constexpr Colour kTriggerText{255, 96, 255};  // a lighter shade, easier to read
 constexpr int kMargin = 10;    // around the sheet and between tiles
 constexpr int kPad = 6;        // around a frame, room for its outline
 constexpr int kTextScale = 3;  // 9x15 pixel letters
@@ -40,6 +41,22 @@ void drawOutline(Bitmap24& sheet, int x, int y, const device::MaskRect& region, 
     fillRect(sheet, left, top + height - thickness, width, thickness, kOutline);
     fillRect(sheet, left, top, thickness, height, kOutline);
     fillRect(sheet, left + width - thickness, top, thickness, height, kOutline);
+}
+
+struct Cell {
+    int width, height, scale;
+};
+
+// The label above, the frame on black below it.
+void drawTile(Bitmap24& sheet, int x, int y, const SheetTile& tile, const Cell& cell) {
+    const std::string frameLabel = "FRAME " + std::to_string(tile.frame) + "  ";
+    drawFontText(sheet, x, y, frameLabel, kTextScale, kText);
+    const int triggerX = x + static_cast<int>(frameLabel.size()) * (kFontWidth + 1) * kTextScale;
+    drawFontText(sheet, triggerX, y, "D" + std::to_string(tile.trigger), kTextScale, kTriggerText);
+    fillRect(sheet, x, y + kLabelHeight, cell.width, cell.height - kLabelHeight, {0, 0, 0});
+    const int frameX = x + kPad, frameY = y + kLabelHeight + kPad;
+    drawEnlarged(sheet, frameX, frameY, tile.picture, cell.scale);
+    drawOutline(sheet, frameX, frameY, tile.region, cell.scale);
 }
 
 std::string footerText(size_t shown, uint64_t sends) {
@@ -97,17 +114,9 @@ Bitmap24 drawContactSheet(const std::vector<SheetTile>& tiles, uint64_t sends) {
     Bitmap24 sheet(width, kMargin + rows * (cellHeight + kMargin) + kFooterHeight);
     fillRect(sheet, 0, 0, sheet.width, sheet.height, kBackground);
     for (size_t i = 0; i < tiles.size(); ++i) {
-        const SheetTile& tile = tiles[i];
         const int x = kMargin + static_cast<int>(i % columns) * (cellWidth + kMargin);
         const int y = kMargin + static_cast<int>(i / columns) * (cellHeight + kMargin);
-        const std::string frameLabel = "FRAME " + std::to_string(tile.frame);
-        drawFontText(sheet, x, y, frameLabel, kTextScale, kText);
-        drawFontText(sheet, x + fontTextWidth(frameLabel + "  ", kTextScale) + kTextScale, y, "D" + std::to_string(tile.trigger),
-                     kTextScale, kOutline);
-        const int frameX = x + kPad, frameY = y + kLabelHeight + kPad;
-        fillRect(sheet, x, y + kLabelHeight, cellWidth, cellHeight - kLabelHeight, {0, 0, 0});
-        drawEnlarged(sheet, frameX, frameY, tile.picture, scale);
-        drawOutline(sheet, frameX, frameY, tile.region, scale);
+        drawTile(sheet, x, y, tiles[i], {cellWidth, cellHeight, scale});
     }
     drawFontText(sheet, kMargin, sheet.height - kFooterHeight, footer, kTextScale, kText);
     return sheet;

@@ -131,7 +131,7 @@ std::string prepareOutFolder(const std::string& folder, uint64_t from, uint64_t 
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const uint64_t number = frameNumberOf(entry.path().filename().string());
         if (number >= from && number <= to) {
-            return "'" + entry.path().string() + "' exists; frames never replaces a file (remove the old " +
+            return "'" + entry.path().string() + "' exists, and frames are never written over (remove the old " +
                    "frames or choose another --out)";
         }
     }

@@ -80,6 +80,8 @@ frames)
   expect_refusal 1 "000005.bmp' exists" frames a.rgb --out all --from 5
   expect_refusal 1 "000005.bmp' exists" frames a.rgb "$bmp" --out end --from 4
   [ "$(files end)" = "000004.bmp 000005.bmp" ] || fail "a refused run wrote: $(files end)"
+  mkdir upper && : >upper/000002.BMP
+  expect_refusal 1 "000002.BMP' exists" frames a.rgb --out upper
   expect_refusal 1 "--from 7: the inputs hold 6 frames" frames a.rgb "$bmp" --out late --from 7
   expect_refusal 1 "is not a folder" frames a.rgb --out a.rgb
   expect_refusal 1 "cannot be found" frames missing.rgb --out x

@@ -6,6 +6,7 @@
 // ZelkCapture and marks. Never replaces a file: a folder that already holds a
 // picture for a frame of the range is refused before anything is written.
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
@@ -104,8 +105,10 @@ std::string frameFileName(uint64_t frame) {
     return name;
 }
 
-// The number of a frame picture's name ("000123.bmp" -> 123), 0 for any other name.
-uint64_t frameNumberOf(const std::string& name) {
+// The number of a frame picture's name ("000123.bmp" -> 123), 0 for any other
+// name. Any case: on Windows "000123.BMP" is the same file.
+uint64_t frameNumberOf(std::string name) {
+    for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     if (name.size() < 10 || name.compare(name.size() - 4, 4, ".bmp") != 0) return 0;
     uint64_t number = 0;
     const char* end = name.data() + name.size() - 4;
@@ -129,10 +132,12 @@ std::string prepareOutFolder(const std::string& folder, uint64_t from, uint64_t 
     }
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const uint64_t number = frameNumberOf(entry.path().filename().string());
+        // UTF-8: a name outside the Windows code page must not stop the look.
+        const std::u8string name = entry.path().filename().u8string();
+        const uint64_t number = frameNumberOf(std::string(name.begin(), name.end()));
         if (number >= from && number <= to) {
-            return "'" + entry.path().string() + "' exists, and frames are never written over (remove the old " +
-                   "frames or choose another --out)";
+            return "'" + folder + "/" + std::string(name.begin(), name.end()) +
+                   "' exists, and frames are never written over (remove the old frames or choose another --out)";
         }
     }
     return ec ? "--out '" + folder + "' cannot be read: " + ec.message() : std::string();
@@ -193,6 +198,7 @@ int writeFrames(const FramesOptions& options) {
         });
         if (frame >= to) break;
     }
+    progress.clear();
     std::printf("%" PRIu64 " of frames %" PRIu64 "-%" PRIu64 " written to %s\n", written, options.from, to,
                 options.outFolder.c_str());
     return 0;

@@ -16,16 +16,21 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(200);
 }  // namespace
 
 Progress::Progress(std::string label, uint64_t total)
-    : label_(std::move(label)), total_(total), enabled_(platform::isTerminal(stderr)), start_(Clock::now()) {}
+    : label_(std::move(label)), total_(total), enabled_(platform::isTerminal(stderr)),
+      start_(Clock::now()),
+      lastDrawn_(start_) {}
 
-Progress::~Progress() {
+Progress::~Progress() { clear(); }
+
+void Progress::erase() {
     // Spaces rather than an escape sequence: a Windows console may not take those.
-    if (width_ > 0) std::fprintf(stderr, "\r%*s\r", width_, "");
+    std::fprintf(stderr, "\r%*s\r", width_, "");
+    width_ = 0;
 }
 
 void Progress::redraw(uint64_t done) {
     const Clock::time_point now = Clock::now();
-    if (now - start_ < kQuietFor || (width_ > 0 && now - lastDrawn_ < kRedrawEvery)) return;
+    if (now - start_ < kQuietFor || now - lastDrawn_ < kRedrawEvery) return;
     const unsigned percent = total_ == 0 ? 0u : static_cast<unsigned>(done * 100 / total_);
     const int width = std::fprintf(stderr, "\r%s: frame %" PRIu64 " of %" PRIu64 " (%u%%)", label_.c_str(),
                                    done, total_, percent);

@@ -19,9 +19,15 @@ public:
     void update(uint64_t done) {
         if (enabled_ && (done & 1023) == 0) redraw(done);
     }
+    // Erases the line, if one is shown, before other output goes to the
+    // terminal; the next update draws it again.
+    void clear() {
+        if (width_ > 0) erase();
+    }
 
 private:
     void redraw(uint64_t done);
+    void erase();
 
     std::string label_;
     uint64_t total_;

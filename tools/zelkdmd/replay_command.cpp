@@ -145,6 +145,7 @@ int replay(const ReplayOptions& options) {
             // The game start runs inside the first frame.
             if (frameNumber == 1 && !driver.captureActive()) matching = false;
             const device::TZelkCapture* capture = driver.capture();
+            if (!sent.empty() && !options.explain) progress.clear();
             for (const std::string& text : sent) {
                 if (!options.explain) std::printf("%" PRIu64 " %s\n", frameNumber, text.c_str());
                 const int trigger = triggerNumber(text);
@@ -163,6 +164,7 @@ int replay(const ReplayOptions& options) {
         });
         if (!matching) break;
     }
+    progress.clear();
     if (!matching) {
         std::fprintf(stderr, "zelkdmd: matching is off for game '%s': %s\n", options.game.c_str(),
                      whyMatchingIsOff(options).c_str());

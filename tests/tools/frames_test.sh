@@ -78,7 +78,7 @@ frames)
   expect 0 "2 of frames 4-5 written to end" frames a.rgb --out end --from 4 --to 99
   # A picture of the range in the folder stops the run before it writes anything.
   expect_refusal 1 "000005.bmp' exists" frames a.rgb --out all --from 5
-  expect_refusal 1 "000005.bmp' exists" frames a.rgb "$bmp" --out end --from 4
+  expect_refusal 1 "000004.bmp' exists" frames a.rgb "$bmp" --out end --from 4
   [ "$(files end)" = "000004.bmp 000005.bmp" ] || fail "a refused run wrote: $(files end)"
   mkdir upper && : >upper/000002.BMP
   expect_refusal 1 "000002.BMP' exists" frames a.rgb --out upper

@@ -49,10 +49,16 @@ struct Cell {
 
 // The label above, the frame on black below it.
 void drawTile(Bitmap24& sheet, int x, int y, const SheetTile& tile, const Cell& cell) {
-    const std::string frameLabel = "FRAME " + std::to_string(tile.frame) + "  ";
+    // Built by appending: GCC 12 warns falsely (-Wrestrict inside libstdc++)
+    // about "literal" + std::to_string(...) at -O3.
+    std::string frameLabel = "FRAME ";
+    frameLabel += std::to_string(tile.frame);
+    frameLabel += "  ";
     drawFontText(sheet, x, y, frameLabel, kTextScale, kText);
     const int triggerX = x + static_cast<int>(frameLabel.size()) * (kFontWidth + 1) * kTextScale;
-    drawFontText(sheet, triggerX, y, "D" + std::to_string(tile.trigger), kTextScale, kTriggerText);
+    std::string triggerLabel = "D";
+    triggerLabel += std::to_string(tile.trigger);
+    drawFontText(sheet, triggerX, y, triggerLabel, kTextScale, kTriggerText);
     fillRect(sheet, x, y + kLabelHeight, cell.width, cell.height - kLabelHeight, {0, 0, 0});
     const int frameX = x + kPad, frameY = y + kLabelHeight + kPad;
     drawEnlarged(sheet, frameX, frameY, tile.picture, cell.scale);

@@ -94,7 +94,9 @@ FramesOptions parseFramesOptions(const std::vector<std::string>& args) {
     if (options.outFolder.empty()) throw UsageError("--out DIR is required");
     if (options.inputs.empty()) throw UsageError("no INPUT file given");
     if (options.to && *options.to < options.from) {
-        throw UsageError("--to " + std::to_string(*options.to) + " comes before --from " + std::to_string(options.from));
+        std::string problem = "--to ";  // appended: see contact_sheet.cpp on GCC 12
+        problem += std::to_string(*options.to) + " comes before --from " + std::to_string(options.from);
+        throw UsageError(problem);
     }
     return options;
 }
@@ -130,17 +132,24 @@ std::string prepareOutFolder(const std::string& folder, uint64_t from, uint64_t 
     default:
         return "--out '" + folder + "' is not a folder";
     }
+    // The lowest number found, so that the message does not depend on the
+    // order the system lists the folder in.
+    std::string first;
+    uint64_t firstNumber = 0;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         // UTF-8: a name outside the Windows code page must not stop the look.
         const std::u8string name = entry.path().filename().u8string();
         const uint64_t number = frameNumberOf(std::string(name.begin(), name.end()));
-        if (number >= from && number <= to) {
-            return "'" + folder + "/" + std::string(name.begin(), name.end()) +
-                   "' exists, and frames are never written over (remove the old frames or choose another --out)";
+        if (number >= from && number <= to && (first.empty() || number < firstNumber)) {
+            first.assign(name.begin(), name.end());
+            firstNumber = number;
         }
     }
-    return ec ? "--out '" + folder + "' cannot be read: " + ec.message() : std::string();
+    if (ec) return "--out '" + folder + "' cannot be read: " + ec.message();
+    if (first.empty()) return {};
+    return "'" + folder + "/" + first +
+           "' exists, and frames are never written over (remove the old frames or choose another --out)";
 }
 
 void writeFrameBmp(const std::string& path, uint16_t width, uint16_t height, const uint8_t* rgb) {

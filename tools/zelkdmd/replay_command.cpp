@@ -89,15 +89,56 @@ std::string sheetProblem(const ReplayOptions& options) {
     return {};
 }
 
-void writeSheet(const std::string& path, const SheetCollector& sheet) {
-    platform::writeToFile(path, encodePng(drawContactSheet(sheet.tiles(), sheet.sends())),
-                          platform::WriteMode::createOrTruncate);
-    const uint64_t leftOut = sheet.sends() - sheet.tiles().size();
-    if (leftOut > 0) {
-        std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out\n",
-                     sheet.tiles().size(), sheet.sends(), leftOut);
+// Everything a replay reports: the trigger lines, or the explanation, and the
+// sheet. Fed after every frame, once the plug-in's code is through with it.
+class ReplayReport {
+public:
+    ReplayReport(const ReplayOptions& options, uint64_t totalFrames)
+        : options_(options), sheet_(kMaxSheetTiles), progress_("zelkdmd replay", totalFrames) {}
+
+    // sent: the trigger texts the frame sent, in order.
+    void frameDone(uint64_t frame, const device::TZelkCapture* capture, const std::vector<std::string>& sent,
+                   uint16_t width, uint16_t height, const uint8_t* rgb) {
+        progress_.update(frame);
+        if (!sent.empty() && !options_.explain) progress_.clear();
+        for (const std::string& text : sent) {
+            if (!options_.explain) std::printf("%" PRIu64 " %s\n", frame, text.c_str());
+            const int trigger = triggerNumber(text);
+            if (trigger < 1 || capture == nullptr || trigger > capture->numImages()) continue;
+            if (options_.explain) explanation_.triggerSent(frame, trigger);
+            if (!options_.sheetFile.empty()) {
+                sheet_.add(frame, trigger, capture->trigger(trigger).region, width, height, rgb);
+            }
+        }
+        // The live mask is this frame's only when the frame was compared.
+        if (options_.explain && capture != nullptr && capture->framesCompared() != compared_) {
+            compared_ = capture->framesCompared();
+            explanation_.frameCompared(frame, *capture);
+        }
     }
-}
+
+    void finish(const device::TZelkCapture& capture, uint64_t frames) {
+        progress_.clear();
+        if (options_.explain) explanation_.print(stdout, capture, frames);
+        if (options_.sheetFile.empty()) return;
+        platform::writeToFile(options_.sheetFile, encodePng(drawContactSheet(sheet_.tiles(), sheet_.sends())),
+                              platform::WriteMode::createOrTruncate);
+        const uint64_t leftOut = sheet_.sends() - sheet_.tiles().size();
+        if (leftOut > 0) {
+            std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out\n",
+                         sheet_.tiles().size(), sheet_.sends(), leftOut);
+        }
+    }
+
+    void clearProgress() { progress_.clear(); }
+
+private:
+    const ReplayOptions& options_;
+    ReplayExplanation explanation_;
+    SheetCollector sheet_;
+    Progress progress_;
+    uint64_t compared_ = 0;
+};
 
 int replay(const ReplayOptions& options) {
     if (!fs::is_directory(options.mediaRoot)) {
@@ -122,7 +163,7 @@ int replay(const ReplayOptions& options) {
         return kInputExit;
     }
 
-    // The triggers of one frame, taken from the player and handled once the
+    // The triggers of one frame, taken from the player and reported once the
     // frame is through.
     std::vector<std::string> sent;
     ReplayPlayerLink playerLink(options.mediaRoot, [&sent](const std::string& text) { sent.push_back(text); });
@@ -131,47 +172,28 @@ int replay(const ReplayOptions& options) {
     driver.setMatchReset(options.matchReset);
     driver.SetGameName(options.game.data(), static_cast<int>(options.game.size()));
 
-    ReplayExplanation explanation;
-    SheetCollector sheet(kMaxSheetTiles);
-    Progress progress("zelkdmd replay", totalFrames);
+    ReplayReport report(options, totalFrames);
     uint64_t frameNumber = 0;
-    uint64_t compared = 0;
     bool matching = true;
     for (const FrameInput& input : inputs) {
         forEachFrame(input, [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
             ++frameNumber;
-            progress.update(frameNumber);
             driver.Render_RGB24(width, height, rgb);
             // The game start runs inside the first frame.
             if (frameNumber == 1 && !driver.captureActive()) matching = false;
-            const device::TZelkCapture* capture = driver.capture();
-            if (!sent.empty() && !options.explain) progress.clear();
-            for (const std::string& text : sent) {
-                if (!options.explain) std::printf("%" PRIu64 " %s\n", frameNumber, text.c_str());
-                const int trigger = triggerNumber(text);
-                if (trigger < 1 || capture == nullptr || trigger > capture->numImages()) continue;
-                if (options.explain) explanation.triggerSent(frameNumber, trigger);
-                if (!options.sheetFile.empty()) {
-                    sheet.add(frameNumber, trigger, capture->trigger(trigger).region, width, height, rgb);
-                }
-            }
+            report.frameDone(frameNumber, driver.capture(), sent, width, height, rgb);
             sent.clear();
-            if (options.explain && capture != nullptr && capture->framesCompared() != compared) {
-                compared = capture->framesCompared();
-                explanation.frameCompared(frameNumber, *capture);
-            }
             return matching;
         });
         if (!matching) break;
     }
-    progress.clear();
     if (!matching) {
+        report.clearProgress();
         std::fprintf(stderr, "zelkdmd: matching is off for game '%s': %s\n", options.game.c_str(),
                      whyMatchingIsOff(options).c_str());
         return kInputExit;
     }
-    if (options.explain) explanation.print(stdout, *driver.capture(), frameNumber);
-    if (!options.sheetFile.empty()) writeSheet(options.sheetFile, sheet);
+    report.finish(*driver.capture(), frameNumber);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("zelkdmd: cannot write the triggers to standard output\n", stderr);
         return kInputExit;

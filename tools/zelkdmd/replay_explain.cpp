@@ -54,7 +54,7 @@ void ReplayExplanation::printSends(std::FILE* out, const PerTrigger& sent) const
         std::fprintf(out, i == 0 ? "%" PRIu64 : ", %" PRIu64, run.first);
         if (run.last != run.first) std::fprintf(out, "-%" PRIu64, run.last);
     }
-    if (sent.runs.size() > kRunsListed) std::fprintf(out, ", ... (%zu more)", sent.runs.size() - kRunsListed);
+    if (sent.runs.size() > kRunsListed) std::fprintf(out, " and %zu more", sent.runs.size() - kRunsListed);
     std::fputc('\n', out);
 }
 

@@ -70,7 +70,8 @@ frames)
   cmp -s more/000006.bmp "$bmp" || fail "a BMP input did not come out unchanged"
   # --changed: frame 3 repeats frame 2; the first frame of a range is always written.
   expect 0 "5 of frames 1-6 written to changed" frames a.rgb "$bmp" --out changed --changed
-  [ "$(files changed)" = "000001.bmp 000002.bmp 000004.bmp 000005.bmp 000006.bmp" ] || fail "--changed: $(files changed)"
+  [ "$(files changed)" = "000001.bmp 000002.bmp 000004.bmp 000005.bmp 000006.bmp" ] ||
+    fail "--changed: $(files changed)"
   expect 0 "1 of frames 2-3 written to range" frames a.rgb --out range --from 2 --to 3 --changed
   expect 0 "1 of frames 3-3 written to range3" frames a.rgb --out range3 --from 3 --to 3 --changed
   [ "$(files range3)" = 000003.bmp ] || fail "--from 3 --changed: $(files range3)"

@@ -84,7 +84,8 @@ void SheetCollector::add(uint64_t frame, int trigger, const device::MaskRect& re
     if (tiles_.size() >= maxTiles_) {
         if (!first) return;
         // The latest repeat gives its place to a trigger not shown yet.
-        const auto repeat = std::find_if(tiles_.rbegin(), tiles_.rend(), [](const SheetTile& t) { return !t.firstSend; });
+        const auto isRepeat = [](const SheetTile& tile) { return !tile.firstSend; };
+        const auto repeat = std::find_if(tiles_.rbegin(), tiles_.rend(), isRepeat);
         if (repeat == tiles_.rend()) return;
         tiles_.erase(std::next(repeat).base());
     }

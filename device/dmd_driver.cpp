@@ -207,4 +207,6 @@ const Bitmap24* DmdDriver::frameBitmap() const {
     return state_->frameBitmap ? &*state_->frameBitmap : nullptr;
 }
 
+const TZelkCapture* DmdDriver::capture() const { return state_->capture.get(); }
+
 }  // namespace zelk::device

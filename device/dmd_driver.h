@@ -11,6 +11,8 @@
 
 namespace zelk::device {
 
+class TZelkCapture;
+
 class DmdDriver {
 public:
     explicit DmdDriver(Platform platform);
@@ -31,6 +33,9 @@ public:
     // The frame bitmap (BGR, rows from the top), or null before the first
     // frame taken in.
     const Bitmap24* frameBitmap() const;
+    // The capture set, read-only, for tools that explain a replay; null
+    // before the first game start.
+    const TZelkCapture* capture() const;
 
 private:
     struct State;

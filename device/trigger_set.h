@@ -33,6 +33,13 @@ std::optional<MaskRect> FindMarkerBox(const Bitmap24& picture);
 // matches; a region without rows or a trigger without columns always does.
 bool RegionMatches(const TZelkFrame* live, const TZelkFrame* trigger, const MaskRect& rect);
 
+// How many mask bytes of the region rect differ between live and trigger, by
+// the rule of RegionMatches (which is this count being 0); none when the
+// region can never match. Counting stops once it exceeds enough, so a caller
+// looking for the nearest frame pays only for the frames that may be nearer.
+std::optional<size_t> RegionDifference(const TZelkFrame* live, const TZelkFrame* trigger, const MaskRect& rect,
+                                       size_t enough);
+
 // One trigger picture after the cut.
 struct Trigger {
     Bitmap24 picture;  // the region of the picture as loaded

@@ -8,18 +8,26 @@
 namespace zelk::device {
 
 bool RegionMatches(const TZelkFrame* live, const TZelkFrame* trigger, const MaskRect& rect) {
-    if (live == nullptr || trigger == nullptr) return false;
+    return RegionDifference(live, trigger, rect, 0) == size_t{0};
+}
+
+std::optional<size_t> RegionDifference(const TZelkFrame* live, const TZelkFrame* trigger, const MaskRect& rect,
+                                       size_t enough) {
+    if (live == nullptr || trigger == nullptr) return std::nullopt;
     const int64_t rows = int64_t{rect.bottom} - rect.top;
     const int64_t width = trigger->fWidth;
-    if (rows <= 0 || width <= 0) return true;  // nothing to compare
+    if (rows <= 0 || width <= 0) return 0;  // nothing to compare
     const bool fits = rect.top >= 0 && rect.left >= 0 && rect.bottom <= live->fHeight &&
                       rect.left + width <= live->fWidth && rows <= trigger->fHeight;
-    if (!fits) return false;
-    for (int32_t j = 0; j < rows; ++j) {
+    if (!fits) return std::nullopt;
+    size_t differing = 0;
+    for (int32_t j = 0; j < rows && differing <= enough; ++j) {
         const uint8_t* liveRow = live->row(rect.top + j) + rect.left;
-        if (std::memcmp(liveRow, trigger->row(j), static_cast<size_t>(width)) != 0) return false;
+        const uint8_t* triggerRow = trigger->row(j);
+        if (std::memcmp(liveRow, triggerRow, static_cast<size_t>(width)) == 0) continue;
+        for (int64_t x = 0; x < width; ++x) differing += liveRow[x] != triggerRow[x];
     }
-    return true;
+    return differing;
 }
 
 bool TriggerSet::rowsMatch(const Rows& rows) const {

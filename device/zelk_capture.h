@@ -51,6 +51,10 @@ public:
     const Trigger& trigger(int number) const { return triggers_.trigger(number); }
     const TZelkFrame* liveFrame() const { return triggers_.liveMask(); }
     bool playerLinked() const { return playerDisplay_ != nullptr; }
+    // Frames whose live mask was compared with the triggers, so far: a tool
+    // that looks at the live mask after a frame knows whether it is that
+    // frame's (frames of another size are counted but not compared).
+    uint64_t framesCompared() const { return framesCompared_; }
 
 private:
     void loadCheckImages(const std::string& captureFolder);
@@ -62,6 +66,7 @@ private:
     PluginState& state_;
     TriggerSet triggers_;
     std::unique_ptr<PlayerDisplay> playerDisplay_;
+    uint64_t framesCompared_ = 0;
 };
 
 }  // namespace zelk::device

@@ -43,6 +43,7 @@ void TZelkCapture::countFrame() {
 }
 
 void TZelkCapture::compareTriggers() {
+    ++framesCompared_;
     // Every trigger shown is sent unless it was the last one matched, so
     // triggers shown together are each sent on every such frame.
     for (int n = triggers_.nextMatch(1); n != 0; n = triggers_.nextMatch(n + 1)) {

@@ -32,15 +32,25 @@ Recording $demo/zelkdemo.rgb: 260 frames of 128x32 RGB24
   201-230 GAME OVER                  -> D5 at 201, again at re-arming frame 217
   With MATCHRESET 30 the plug-in re-arms the last trigger on every 31st frame.
 
-\$ $zelkdmd replay --media-root $demo/media/ZelkVideos --game zelkdemo $demo/zelkdemo.rgb
+\$ $zelkdmd replay --media-root $demo/media/ZelkVideos --game zelkdemo --sheet $demo/zelkdemo-sheet.png $demo/zelkdemo.rgb
 EOT
 
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-"$zelkdmd" replay --media-root "$demo/media/ZelkVideos" --game zelkdemo "$demo/zelkdemo.rgb" | tee "$output"
+sheet=$demo/zelkdemo-sheet.png
+"$zelkdmd" replay --media-root "$demo/media/ZelkVideos" --game zelkdemo --sheet "$sheet" "$demo/zelkdemo.rgb" |
+  tee "$output"
 if diff -u demo/expected-replay.txt "$output" >&2; then
   echo "== the triggers are those in demo/expected-replay.txt" >&2
 else
   echo "== the triggers differ from demo/expected-replay.txt (diff above)" >&2
   exit 1
 fi
+echo "== every frame a trigger was sent on, its region outlined: $sheet" >&2
+
+cat >&2 <<EOT
+
+== The same replay explained, trigger by trigger
+\$ $zelkdmd replay --explain --media-root $demo/media/ZelkVideos --game zelkdemo $demo/zelkdemo.rgb
+EOT
+"$zelkdmd" replay --explain --media-root "$demo/media/ZelkVideos" --game zelkdemo "$demo/zelkdemo.rgb" >&2

@@ -155,6 +155,30 @@ re_arming)
   expect_triggers $'1 D3\n1 D4\n2 D3\n2 D4\n3 D3\n3 D4' "${game[@]}" "$work/both.rgb"
   ;;
 
+explain)
+  expect_triggers "260 frames replayed, 260 compared with 5 trigger pictures
+D1: sent 1 time on frame 41
+D2: sent 3 times on frames 63, 93, 124
+D3: sent 3 times on frames 181-183
+D4: sent 4 times on frames 157, 181-183
+D5: sent 2 times on frames 201, 217" --media-root "$root" --game zelkdemo --explain "$recording"
+  ;;
+
+sheet)
+  game=(--media-root "$root" --game zelkdemo)
+  # 13 sends, two tiles a row; the trigger lines stay as they were.
+  expect_triggers "$(cat "$expected_file")" "${game[@]}" --sheet "$work/demo.png" "$recording"
+  size=$(python3 "$(dirname "$0")/png_size.py" "$work/demo.png") && [ "$size" = 1078x1218 ] ||
+    fail "demo sheet: $size"
+  # Bounded: 101 sends make 64 tiles (32 rows), and stderr says so.
+  { frames 63 100; frames 201; } >"$work/held.rgb"
+  run "${game[@]}" --match-reset 0 --sheet "$work/held.png" "$work/held.rgb"
+  [ "$(cat "$work/rc")" = 0 ] && [ "$(wc -l <"$work/out")" = 101 ] || fail "held: exit $(cat "$work/rc")"
+  grep -qF "the sheet shows 64 of 101 sends, 37 left out" "$work/err" || fail "held: stderr $(cat "$work/err")"
+  size=$(python3 "$(dirname "$0")/png_size.py" "$work/held.png") && [ "$size" = 1078x5443 ] ||
+    fail "held sheet: $size"
+  ;;
+
 *)
   fail "unknown case $case_name"
   ;;

@@ -1,6 +1,7 @@
 // zelkdmd: the command-line face of the portable core.
 //   zelkdmd replay ...  runs recorded DMD frames through the plug-in's matching
 //   zelkdmd play ...    shows what the control program would send to the DMD
+//   zelkdmd frames ...  writes frames as BMP pictures for trigger packs
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct Command {
 const Command kCommands[] = {
     {"replay", zelk::tools::runReplay, "run DMD frames through the plug-in's matching"},
     {"play", zelk::tools::runPlay, "show what the control program sends to the DMD for a picture or GIF"},
+    {"frames", zelk::tools::runFrames, "write frames as numbered BMP pictures, ready to become trigger pictures"},
 };
 
 void printUsage(FILE* to) {

@@ -27,20 +27,26 @@ uint16_t parseSide(const std::string& text, const std::string& whole) {
     return static_cast<uint16_t>(side);
 }
 
-FrameSize parseSize(const std::string& text) {
+}  // namespace
+
+FrameSize parseFrameSize(const std::string& text) {
     const size_t x = text.find_first_of("xX");
     if (x == std::string::npos) throw UsageError("--size '" + text + "': expected WxH, for example 128x32");
     return {parseSide(text.substr(0, x), text), parseSide(text.substr(x + 1), text)};
 }
 
-}  // namespace
-
 const char* const kReplayUsage =
-    "usage: zelkdmd replay --media-root DIR --game NAME [--match-reset N] [--size WxH] FRAME...\n"
+    "usage: zelkdmd replay --media-root DIR --game NAME [--match-reset N] [--size WxH]\n"
+    "                      [--explain] [--sheet FILE.png] FRAME...\n"
     "  Runs DMD frames through the plug-in's matching with the trigger pictures in\n"
     "  DIR/NAME/ZelkCapture and prints every trigger sent as \"<frame> D<n>\".\n"
     "  FRAME: a BMP picture (one frame) or a file of raw RGB24 frames of --size\n"
-    "  (default 128x32). --match-reset: frames between re-armings (default 30).\n";
+    "  (default 128x32). --match-reset: frames between re-armings (default 30).\n"
+    "  --explain: print instead, for every trigger, the frames it was sent on, and\n"
+    "  for a trigger never sent the frame that came nearest to its region.\n"
+    "  --sheet: write (or replace) FILE.png, a picture of the frames a trigger was\n"
+    "  sent on, enlarged, each with the trigger's region outlined; at most 64, the\n"
+    "  first send of every trigger before any repeat.\n";
 
 ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
     ReplayOptions options;
@@ -59,7 +65,12 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
             options.help = true;
             return options;
         }
-        if (arg != "--media-root" && arg != "--game" && arg != "--match-reset" && arg != "--size") {
+        if (arg == "--explain") {
+            options.explain = true;
+            continue;
+        }
+        if (arg != "--media-root" && arg != "--game" && arg != "--match-reset" && arg != "--size" &&
+            arg != "--sheet") {
             throw UsageError("unknown option '" + arg + "'");
         }
         if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
@@ -74,8 +85,11 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
             if (!parseInt32(value, options.matchReset)) {
                 throw UsageError("--match-reset '" + value + "': expected a whole number (32-bit)");
             }
+        } else if (arg == "--sheet") {
+            if (value.empty()) throw UsageError("--sheet needs a file name");
+            options.sheetFile = value;
         } else {
-            options.rawSize = parseSize(value);
+            options.rawSize = parseFrameSize(value);
         }
     }
     if (!haveRoot || options.mediaRoot.empty()) throw UsageError("--media-root DIR is required");

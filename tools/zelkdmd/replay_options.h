@@ -1,6 +1,6 @@
 #pragma once
 // Command line of `zelkdmd replay`:
-//   --media-root DIR --game NAME [--match-reset N] [--size WxH] FRAME...
+//   --media-root DIR --game NAME [--match-reset N] [--size WxH] [--explain] [--sheet FILE.png] FRAME...
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -22,11 +22,15 @@ struct ReplayOptions {
     int32_t matchReset = 30;   // MATCHRESET when Open finds no settings file
     FrameSize rawSize;         // 128x32 unless --size says otherwise
     std::vector<std::string> frameFiles;
+    bool explain = false;      // stdout carries the explanation instead of the trigger lines
+    std::string sheetFile;     // empty: no sheet
     bool help = false;
 };
 
 // Throws UsageError.
 ReplayOptions parseReplayOptions(const std::vector<std::string>& args);
+// "WxH", each side from 1 to 16384, for --size. Throws UsageError.
+FrameSize parseFrameSize(const std::string& text);
 
 extern const char* const kReplayUsage;
 

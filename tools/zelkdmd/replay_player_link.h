@@ -1,10 +1,9 @@
 #pragma once
 // The player link `zelkdmd replay` gives the plug-in's code (its other
-// services are the POSIX ones): the media root is the one named on the
-// command line, and the player is a stand-in that prints every trigger it is
-// sent.
-#include <cstdint>
-#include <cstdio>
+// services are the host system's): the media root is the one named on the
+// command line, and the player is a stand-in that hands every trigger text it
+// is sent ("D12") to the replay.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,19 +11,19 @@
 
 namespace zelk::tools {
 
+using TriggerSink = std::function<void(const std::string& text)>;
+
 class ReplayPlayerLink : public device::PlayerLink {
 public:
-    // mediaRoot: the folder that holds one folder per game. frameNumber is
-    // read at every trigger, so the caller keeps it current.
-    ReplayPlayerLink(std::string mediaRoot, const uint64_t& frameNumber, std::FILE* out);
+    // mediaRoot: the folder that holds one folder per game.
+    ReplayPlayerLink(std::string mediaRoot, TriggerSink sink);
 
     std::string findMediaRoot() override;
     std::unique_ptr<device::PlayerDisplay> createPlayerDisplay() override;
 
 private:
     std::string mediaRoot_;
-    const uint64_t& frameNumber_;
-    std::FILE* out_;
+    TriggerSink sink_;
 };
 
 }  // namespace zelk::tools

@@ -182,7 +182,8 @@ def documented_settings():
     """Key -> default from the README's Configuration table."""
     with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
         readme = f.read()
-    section = readme.split("\n## Configuration\n", 1)[-1].split("\n## ", 1)[0]
+    _, found, rest = readme.partition("\n## Configuration\n")
+    section = rest.split("\n## ", 1)[0] if found else ""
     return {key: default.strip() for key, default in re.findall(r"^\|\s*`([A-Z0-9_]+)`\s*\|([^|]*)\|", section, re.M)}
 
 

@@ -23,4 +23,7 @@ if [ ! -x scripts/test-windows.sh ]; then
 fi
 echo "== Windows builds"
 scripts/test-windows.sh
+# From the Windows builds just tested: only the zip is new work.
+echo "== Windows release zip"
+scripts/package-windows.sh
 echo "all tests passed"

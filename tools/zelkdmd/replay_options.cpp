@@ -39,7 +39,8 @@ const char* const kReplayUsage =
     "usage: zelkdmd replay --media-root DIR --game NAME [--match-reset N] [--size WxH] FRAME...\n"
     "  Runs DMD frames through the plug-in's matching with the trigger pictures in\n"
     "  DIR/NAME/ZelkCapture and prints every trigger sent as \"<frame> D<n>\".\n"
-    "  FRAME: a BMP picture (one frame) or a file of raw RGB24 frames of --size\n"
+    "  FRAME: a BMP picture (one frame), a recording made by the plug-in (RECORD=1)\n"
+    "  or a file of raw RGB24 frames of --size\n"
     "  (default 128x32). --match-reset: frames between re-armings (default 30).\n";
 
 ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {

@@ -99,6 +99,10 @@ public:
     // The next frame shown (a repeat gives the same bytes again), valid until
     // the next call; null once the complete records are used up.
     const uint8_t* next();
+    // Repeats of the frame next() gave that are still to come; skipping them
+    // counts a run without a call per frame.
+    uint64_t repeatsLeft() const { return repeatsLeft_; }
+    void skipRepeats() { repeatsLeft_ = 0; }
     // Known once next() returned null: the file ended inside a record.
     bool cut() const { return cut_; }
     // Bytes of the header and of every complete record read so far.

@@ -55,16 +55,22 @@ private:
 };
 
 // Runs the reader over the whole recording, handing each frame to sink until
-// it returns false; gives the frames handed over.
-template <typename Sink>
-uint64_t readRecording(const std::string& path, std::FILE* file, bool& cut, Sink sink) {
+// it returns false (counting only, when sink is null); gives the frames.
+uint64_t readRecording(const std::string& path, std::FILE* file, bool& cut, FrameSize& size, const FrameSink* sink) {
     FileSource source(file, path);
     try {
         recording::Reader reader(source, path);
+        size = {reader.width(), reader.height()};
         uint64_t frames = 0;
         while (const uint8_t* rgb = reader.next()) {
             ++frames;
-            if (!sink(reader.width(), reader.height(), rgb)) break;
+            if (sink == nullptr) {
+                // A run is counted whole: a few bytes may repeat a frame billions of times.
+                frames += reader.repeatsLeft();
+                reader.skipRepeats();
+            } else if (!(*sink)(reader.width(), reader.height(), rgb)) {
+                break;
+            }
         }
         cut = reader.cut();
         return frames;
@@ -77,10 +83,7 @@ FrameInput inspectRecording(const std::string& path, std::FILE* file) {
     FrameInput input;
     input.path = path;
     input.isRecording = true;
-    input.frameCount = readRecording(path, file, input.cut, [&](uint16_t width, uint16_t height, const uint8_t*) {
-        input.size = {width, height};
-        return true;
-    });
+    input.frameCount = readRecording(path, file, input.cut, input.size, nullptr);
     if (input.cut) {
         std::fprintf(stderr, "zelkdmd: warning: recording '%s' was cut short (the program writing it ended?); "
                              "its %llu complete frames are used\n",
@@ -162,9 +165,11 @@ void forEachFrame(const FrameInput& input, const FrameSink& sink) {
         // No further than inspected: a recording still growing keeps its count.
         uint64_t left = input.frameCount;
         bool cut = false;
-        readRecording(input.path, file.get(), cut, [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
+        FrameSize size;
+        const FrameSink counted = [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
             return sink(width, height, rgb) && --left > 0;
-        });
+        };
+        readRecording(input.path, file.get(), cut, size, &counted);
         return;
     }
     // One frame in memory at a time: recordings may be long.

@@ -17,7 +17,8 @@ std::vector<fs::path> recordings(const fs::path& plugin) {
     return found;
 }
 
-// A name Windows would refuse as it stands, a still frame and a trigger.
+// A name Windows would refuse as it stands, a still frame and a trigger, and
+// a host that lets go of the library without Close.
 TEST_F(WineTest, RecordingHoldsEveryFrameUnderAWindowsName) {
     fs::path plugin = folder_ / L"plugin";
     PluginHost host(makePluginFolder(plugin, "[SETTINGS]\r\nRECORD=1\r\n"));
@@ -26,7 +27,7 @@ TEST_F(WineTest, RecordingHoldsEveryFrameUnderAWindowsName) {
     for (int i = 0; i < 3; ++i) host.Render_RGB24(dmdWidth, dmdHeight, blackFrame());
     host.Render_RGB24(dmdWidth, dmdHeight, rgbFrame(triggerPicture(2)));
     host.Render_RGB24(dmdWidth, dmdHeight, blackFrame());
-    host.Close();
+    host.unload();  // without Close: unloading writes the buffer
 
     const std::vector<fs::path> files = recordings(plugin);
     ASSERT_EQ(files.size(), 1u);

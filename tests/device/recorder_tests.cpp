@@ -116,18 +116,31 @@ TEST(Recorder, StopsGrowingAtItsLimit) {
     EXPECT_EQ(platform.log(), (Lines{"Open called", "Record size limit reached:" + path}));
 }
 
-// A file under the folder's name: one line, and no retry before the next Open.
+// A file under the folder's name, or a disk that fills up: one line each
+// time, and no retry before the next Open.
 TEST(Recorder, APlaceThatCannotBeWrittenTurnsRecordingOff) {
-    Session on("[SETTINGS]\nRECORD=1\n");
-    zelk::test::writeBytes(on.platform.folder() + "ZelkRecord", {1});
-    on.play("g", "ab");
-    on.play("g", "ab");
-    const Lines log = on.platform.log();
-    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("ERROR"); }), 1);
-    EXPECT_NE(std::find(log.begin(), log.end(),
-                        "ERROR recording, recording off: Cannot create folder \"" + on.platform.folder() +
-                            "ZelkRecord\"."),
-              log.end());
+    Session folder("[SETTINGS]\nRECORD=1\n");
+    zelk::test::writeBytes(folder.platform.folder() + "ZelkRecord", {1});
+    Session disk("[SETTINGS]\nRECORD=1\n");
+    disk.play("g", "ab");
+    disk.platform.files.failWrites = true;
+    for (Session* s : {&folder, &disk}) {
+        s->play("g", "ab");
+        s->play("g", "ab");
+    }
+    const struct {
+        Session& session;
+        std::string line;
+    } cases[] = {
+        {folder, "ERROR recording, recording off: Cannot create folder \"" + folder.platform.folder() + "ZelkRecord\"."},
+        {disk, "ERROR recording, recording off: Cannot write file \"" + recordFolder(disk.platform) + "g" + kStamp +
+                   ".zdr\"."},
+    };
+    for (const auto& c : cases) {
+        const Lines log = c.session.platform.log();
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("ERROR"); }), 1);
+        EXPECT_NE(std::find(log.begin(), log.end(), c.line), log.end()) << c.line;
+    }
 }
 
 TEST(Recorder, FileNamesWindowsAccepts) {

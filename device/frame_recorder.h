@@ -7,10 +7,11 @@
 // The host's thread must not wait on the disk for long: records collect in a
 // buffer that is written when it fills, at Close, at the next game start and
 // when the library unloads, and a run of repeats is written once it is 3,600
-// frames long, so a host that dies loses at most the buffer and that run. A recording stops growing at its size limit (one
-// log line); a folder or file that cannot be written turns recording off
-// until the next Open reads RECORD again (one log line). Nothing it does
-// throws, and the log lines of matching are untouched.
+// frames long, so a host that dies loses at most the buffer and that run.
+// A recording stops growing at its size limit (one log line); a folder or
+// file that cannot be written turns recording off until the next Open reads
+// RECORD again (one log line). Nothing it does throws, and the log lines of
+// matching are untouched.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -4,7 +4,8 @@
 // figure is reported next to a plain memcpy of the frame's 12,288 bytes
 // measured in the same run (counter x_memcpy), with the allocations per call
 // after the first frame (counter allocs). Also: the intake pass alone with
-// each kind of inner loops, and a game start with 500 trigger pictures.
+// each kind of inner loops, a game start with 500 trigger pictures, and the
+// frame path with recording (RECORD=1) on and off.
 // The preview: Render_RGB24 with the preview on, its picture drawn through
 // the raster the window uses (scale 1, scale 8 squares and round dots).
 #include <benchmark/benchmark.h>
@@ -373,6 +374,10 @@ public:
     void writeLogLine(const std::string& path, const std::string& line, bool fresh) override {
         host_.files.writeLogLine(path, line, fresh);
     }
+    void createFolder(const std::string& path) override { host_.files.createFolder(path); }
+    void writeBytes(const std::string& path, const std::string& bytes, bool fresh) override {
+        host_.files.writeBytes(path, bytes, fresh);
+    }
     std::unique_ptr<zelk::device::PreviewWindow> create(zelk::device::FrameBitmapSource source,
                                                         zelk::device::DragEndSink) override {
         return std::make_unique<RasterPreview>(std::move(source));
@@ -406,6 +411,70 @@ void BM_Render_Preview(benchmark::State& state) {
         static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Render_Preview)->Args({1, 0})->Args({8, 0})->Args({8, 1})->Args({16, 1});
+
+// The host's own files, but the plug-in's folder is the scene's: settings,
+// log and recordings land there.
+class SceneFiles : public zelk::device::Files {
+public:
+    explicit SceneFiles(std::string folder) : folder_(std::move(folder)) {}
+    std::string pluginFolder() override { return folder_; }
+    char pathSeparator() const override { return host().pathSeparator(); }
+    bool directoryExists(const std::string& path) override { return host().directoryExists(path); }
+    bool fileExists(const std::string& path) override { return host().fileExists(path); }
+    std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override {
+        return host().readFile(path, maxBytes);
+    }
+    void writeLogLine(const std::string& path, const std::string& line, bool fresh) override {
+        host().writeLogLine(path, line, fresh);
+    }
+    void createFolder(const std::string& path) override { host().createFolder(path); }
+    void writeBytes(const std::string& path, const std::string& bytes, bool fresh) override {
+        host().writeBytes(path, bytes, fresh);
+    }
+
+private:
+    static zelk::device::Files& host() { return zelk::device::hostPlatform().files; }
+    std::string folder_;
+};
+
+// Render_RGB24 after Open, one trigger, typical frames; argument 0: the frame
+// changes with every call (two screens in turn, each a frame record written
+// to the disk), 1: the same frame again (a repeat). Recording on or off, the
+// rest alike. Iterations are fixed so that a recording stays below its size
+// limit (beyond it nothing more is written, which would flatter the figure).
+void recordingBenchmark(benchmark::State& state, bool record) {
+    const bool changing = state.range(0) == 0;
+    Scene scene;
+    buildScene(scene, 1, false);
+    std::mt19937 random(99);
+    const std::vector<uint8_t> other = asRgbFrame(dmdScreen(random, 20));
+    const std::string folder = scene.platform.findMediaRoot();
+    std::ofstream(folder + "dmddevicezelk.ini") << "[SETTINGS]\r\nRECORD=" << (record ? 1 : 0) << "\r\n";
+    SceneFiles files(folder);
+    const zelk::device::Platform bench = scene.platform;
+    DmdDriver driver({files, bench.clockAndText, bench.settings, bench.playerLink, bench.previewWindows});
+    driver.Open();
+    driver.SetGameName("bench", 5);
+    driver.Render_RGB24(kWidth, kHeight, scene.frame.data());
+    if (!driver.captureActive()) {
+        state.SkipWithError("the game start found no triggers");
+        return;
+    }
+    long call = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const bool second = changing && (++call & 1) != 0;
+        driver.Render_RGB24(kWidth, kHeight, second ? other.data() : scene.frame.data());
+        benchmark::ClobberMemory();
+    }
+    driver.Close();
+    reportPerCall(state, start);
+}
+
+void BM_Render_RecordingOff(benchmark::State& state) { recordingBenchmark(state, false); }
+void BM_Render_RecordingOn(benchmark::State& state) { recordingBenchmark(state, true); }
+BENCHMARK(BM_Render_RecordingOff)->Arg(0)->Arg(1)->Iterations(20000);
+BENCHMARK(BM_Render_RecordingOn)->Arg(0)->Arg(1)->Iterations(20000);
 
 }  // namespace
 

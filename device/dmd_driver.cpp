@@ -1,6 +1,6 @@
 // The driver behind the exported entry points: settings, the four active
 // entry points, the deferred game start and the intake of every frame into
-// the frame bitmap.
+// the frame bitmap (and, with RECORD=1, into the game's recording).
 // No failure leaves an entry point: each step that can fail is contained
 // where it happens, so the state changes of a successful call still take
 // place, and the failure is logged while the log works.
@@ -10,6 +10,7 @@
 
 #include "core/ini_file.h"
 #include "device/frame_intake.h"
+#include "device/frame_recorder.h"
 #include "device/plugin_state.h"
 #include "device/preview_settings.h"
 #include "device/zelk_capture.h"
@@ -32,6 +33,7 @@ struct DmdDriver::State {
     std::unique_ptr<TZelkCapture> capture;
     std::unique_ptr<PreviewWindow> previewForm;
     PreviewLook previewLook;                 // the preview keys, read at every Open
+    FrameRecorder recorder{plugin};          // after plugin, which it uses until it goes
 
     void ReadSettings();
     void StartPendingGame();
@@ -52,15 +54,18 @@ void DmdDriver::State::ReadSettings() {
     Settings& settings = plugin.platform.settings;
     std::optional<std::string> showDmdValue;
     std::optional<std::string> matchResetValue;
+    std::optional<std::string> recordValue;
     try {
         const std::string file = plugin.pluginFolder + kSettingsFile;
         showDmdValue = settings.readProfileString(file, "SETTINGS", "SHOWDMD");
         matchResetValue = settings.readProfileString(file, "SETTINGS", "MATCHRESET");
+        recordValue = settings.readProfileString(file, "SETTINGS", "RECORD");
     } catch (...) {
         // An unreadable settings file gives the defaults.
     }
     plugin.showDmd = profileIntegerOr(showDmdValue, 0) == 1;
     plugin.matchReset = profileIntegerOr(matchResetValue, 30);
+    plugin.record = profileIntegerOr(recordValue, 0) == 1;
     previewLook = readPreviewLook(settings, plugin.pluginFolder + kSettingsFile);
 }
 
@@ -84,6 +89,7 @@ bool DmdDriver::Open() noexcept {
     s.ReadSettings();
     s.plugin.logEnabled = true;
     s.plugin.log("Open called", true);
+    if (!s.plugin.record) s.recorder.stop();
     if (s.plugin.showDmd) {
         try {
             if (!s.previewForm) {
@@ -102,6 +108,7 @@ bool DmdDriver::Open() noexcept {
 
 bool DmdDriver::Close() noexcept {
     State& s = *state_;
+    s.recorder.flush();
     if (s.capture) {
         // The variable is cleared before the object goes, as with every
         // single object of the plug-in. The destructor cannot throw.
@@ -140,6 +147,7 @@ void DmdDriver::State::StartPendingGame() {
         // Matching stays off for this game; the next SetGameName tries again.
         plugin.logCurrentFailure("ERROR starting game " + plugin.gameName);
     }
+    recorder.startGame();
 }
 
 void DmdDriver::State::takeFrameIn(uint16_t width, uint16_t height, const uint8_t* frame) {
@@ -192,6 +200,7 @@ void DmdDriver::Render_RGB24(uint16_t width, uint16_t height, const uint8_t* fra
     State& s = *state_;
     try {
         if (s.plugin.gameStartPending) s.StartPendingGame();
+        s.recorder.take(width, height, frame);
         if (!s.plugin.showDmd && !s.plugin.captureActive) return;
         s.takeFrameIn(width, height, frame);
     } catch (...) {

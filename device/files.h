@@ -1,6 +1,6 @@
 #pragma once
-// The files the plug-in touches: its own folder, the trigger pictures and the
-// log. Paths are UTF-8.
+// The files the plug-in touches: its own folder, the trigger pictures, the
+// log and the recordings. Paths are UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,6 +29,13 @@ public:
     // 8-bit log encoding. fresh: create or truncate; otherwise append to an
     // existing file, never creating it. Throws zelk::Error on any failure.
     virtual void writeLogLine(const std::string& path, const std::string& line, bool fresh) = 0;
+
+    // For recordings. Creates one folder, a folder already there being fine;
+    // throws zelk::Error when it cannot (a file under its name included).
+    virtual void createFolder(const std::string& path) = 0;
+    // Writes bytes as they are. fresh: create or truncate; otherwise append
+    // to an existing file, never creating it. Throws zelk::Error.
+    virtual void writeBytes(const std::string& path, const std::string& bytes, bool fresh) = 0;
 };
 
 }  // namespace zelk::device

@@ -22,6 +22,7 @@ struct PluginState {
     // calls the player's B2SInit.
     bool b2sInitRequested = false;
     bool showDmd = false;
+    bool record = false;            // RECORD=1: every game start records its frames
     int32_t matchReset = 100;       // 100 until the first Open reads the settings
     // No line is written while it is off: before Open, whose first line
     // starts the log afresh, and while the library unloads.

@@ -4,6 +4,7 @@
 
 #include "platform/bounded_read.h"
 #include "platform/file_write.h"
+#include "platform/folder.h"
 #include "platform/path_kind.h"
 
 namespace zelk::device {
@@ -38,6 +39,13 @@ std::vector<uint8_t> PosixFiles::readFile(const std::string& path, size_t maxByt
 void PosixFiles::writeLogLine(const std::string& path, const std::string& line, bool fresh) {
     // Appending never creates the file: a log removed after Open stays gone.
     platform::writeToFile(path, line,
+                          fresh ? platform::WriteMode::createOrTruncate : platform::WriteMode::appendExisting);
+}
+
+void PosixFiles::createFolder(const std::string& path) { platform::createFolder(path); }
+
+void PosixFiles::writeBytes(const std::string& path, const std::string& bytes, bool fresh) {
+    platform::writeToFile(path, bytes,
                           fresh ? platform::WriteMode::createOrTruncate : platform::WriteMode::appendExisting);
 }
 

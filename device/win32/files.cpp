@@ -3,6 +3,7 @@
 #include "device/win32/library_module.h"
 #include "platform/bounded_read.h"
 #include "platform/file_write.h"
+#include "platform/folder.h"
 #include "platform/path_kind.h"
 #include "platform/win32/text.h"
 
@@ -33,6 +34,13 @@ void Win32Files::writeLogLine(const std::string& path, const std::string& line, 
     // Appending opens the existing file only: a log removed since Open is a
     // failure, never silently re-created.
     platform::writeToFile(path, platform::utf8ToAnsi(line),
+                          fresh ? platform::WriteMode::createOrTruncate : platform::WriteMode::appendExisting);
+}
+
+void Win32Files::createFolder(const std::string& path) { platform::createFolder(path); }
+
+void Win32Files::writeBytes(const std::string& path, const std::string& bytes, bool fresh) {
+    platform::writeToFile(path, bytes,
                           fresh ? platform::WriteMode::createOrTruncate : platform::WriteMode::appendExisting);
 }
 

@@ -13,6 +13,8 @@ public:
     bool fileExists(const std::string& path) override;
     std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) override;
     void writeLogLine(const std::string& path, const std::string& line, bool fresh) override;
+    void createFolder(const std::string& path) override;
+    void writeBytes(const std::string& path, const std::string& bytes, bool fresh) override;
 };
 
 }  // namespace zelk::device

@@ -15,6 +15,7 @@
 #include "fuzz/bmp_fuzz.h"
 #include "fuzz/gif_fuzz.h"
 #include "fuzz/ini_fuzz.h"
+#include "fuzz/recording_fuzz.h"
 #include "fuzz/trigger_set_fuzz.h"
 #include "tests/core/picture_compare.h"
 
@@ -61,6 +62,7 @@ TEST(FuzzCorpus, EveryTargetTakesItsFilesWholeAndCutShort) {
         {"gif_fuzz", gif_fuzz::fuzz, {"fuzz/gif_fuzz"}, 5, 600, 37},
         {"ini_fuzz", ini_fuzz::fuzz, {"fuzz/ini_fuzz"}, 5, 4096, 1},
         {"trigger_set_fuzz", trigger_set_fuzz::fuzz, {"fuzz/trigger_set_fuzz"}, 8, 300, 97},
+        {"recording_fuzz", recording_fuzz::fuzz, {"fuzz/recording_fuzz"}, 8, 200, 61},
     };
     for (const Target& target : targets) {
         const std::vector<std::filesystem::path> files = corpus(target);

@@ -180,6 +180,23 @@ public:
         out << line;
         if (!out.flush()) throw Error("EWriteError", "Cannot write file \"" + path + "\".");
     }
+    void createFolder(const std::string& path) override {
+        std::error_code error;
+        std::filesystem::create_directory(path, error);
+        if (!std::filesystem::is_directory(path)) throw Error("EInOutError", "Cannot create folder \"" + path + "\".");
+    }
+    void writeBytes(const std::string& path, const std::string& bytes, bool fresh) override {
+        ++bytesWrites;
+        if (failWrites || (!fresh && !std::filesystem::exists(path))) {
+            throw Error("EWriteError", "Cannot write file \"" + path + "\".");
+        }
+        std::ofstream out(path, fresh ? std::ios::binary | std::ios::trunc : std::ios::binary | std::ios::app);
+        out << bytes;
+        if (!out.flush()) throw Error("EWriteError", "Cannot write file \"" + path + "\".");
+    }
+
+    int bytesWrites = 0;       // calls of writeBytes, for the recorder's buffering
+    bool failWrites = false;   // a disk that fills up
 
 private:
     std::string folder_;
@@ -275,6 +292,7 @@ private:
 
 public:
     std::string& separator = clockAndText_.separator;
+    FakeFiles& files = files_;
     std::shared_ptr<PlayerRecord>& player = playerLink_.record;
     std::shared_ptr<PreviewRecord>& preview = previewWindows_.record;
 };

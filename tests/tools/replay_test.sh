@@ -4,6 +4,7 @@
 # The demo table's recording is 128x32 RGB24; frame k (from 1) shows:
 #   63 JACKPOT (trigger 2), 157 ball icon (4), 181 EXTRA BALL and ball icon
 #   (3 and 4), 201 GAME OVER (5), 46 a score display that matches nothing.
+# The recordings case writes .zdr recordings of those frames by hand.
 set -uo pipefail
 case_name=$1 zelkdmd=$2 demo=$3 expected_file=$4 work=$5
 root=$demo/media/ZelkVideos
@@ -177,6 +178,35 @@ sheet)
   grep -qF "the sheet shows 64 of 101 sends, 37 left out" "$work/err" || fail "held: stderr $(cat "$work/err")"
   size=$(python3 "$(dirname "$0")/png_size.py" "$work/held.png") && [ "$size" = 1078x5443 ] ||
     fail "held sheet: $size"
+  ;;
+
+recordings)
+  game=(--media-root "$root" --game zelkdemo)
+  # A recording as the plug-in writes it (docs/recording-format.md): header,
+  # then "F" + a frame, "R" + a little-endian count of repeats.
+  header() { printf 'ZDR\x1a\x0'"$1"'\x00\x80\x00\x20\x00\x00\x00'; }
+  repeat() { printf 'R'"$1"'\x00\x00\x00'; }
+  { header 1; printf F; frames 46; printf F; frames 63; repeat '\x30'; repeat '\x33'; } >"$work/game.zdr"
+  # 1 score, then JACKPOT held for 1 + 48 + 51 = 100 frames: every repeat is
+  # a frame, exactly as the same frames raw.
+  held=$'2 D2\n31 D2\n62 D2\n93 D2'
+  { frames 46; frames 63 100; } >"$work/game.rgb"
+  expect_triggers "$held" "${game[@]}" "$work/game.rgb"
+  expect_triggers "$held" "${game[@]}" "$work/game.zdr"
+  # Numbering goes on across inputs, whatever their kind.
+  expect_triggers $'1 D1\n2 D5\n4 D2\n31 D2\n62 D2\n93 D2' "${game[@]}" "$capture/1.bmp" "$capture/5.bmp" "$work/game.zdr"
+  # Cut inside its last record (the plug-in's host died mid-write): the
+  # complete records are replayed, with a warning.
+  { cat "$work/game.zdr"; printf F; frames 201 | head -c 1000; } >"$work/cut.zdr"
+  run "${game[@]}" "$work/cut.zdr"
+  [ "$(cat "$work/rc")" = 0 ] && [ "$(cat "$work/out")" = "$held" ] ||
+    fail "cut recording: exit $(cat "$work/rc"), $(cat "$work/out")"
+  grep -qF "recording '$work/cut.zdr' was cut short" "$work/err" && grep -qF "its 101 complete frames" "$work/err" ||
+    fail "no warning for the cut recording: $(cat "$work/err")"
+  { header 2; printf F; frames 63; } >"$work/version2.zdr"
+  expect_refusal 1 "version2.zdr\" has recording version 2" "${game[@]}" "$work/version2.zdr"
+  { header 1; repeat '\x01'; } >"$work/repeat-first.zdr"
+  expect_refusal 1 "repeats a frame before its first frame" "${game[@]}" "$work/repeat-first.zdr"
   ;;
 
 *)

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/bmp_reader.h"
+#include "core/dmd_recording.h"
 #include "core/error.h"
 
 namespace zelk::tools {
@@ -36,6 +37,59 @@ File openForReading(const std::string& path) {
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) fail(path, std::string("cannot be opened: ") + std::strerror(errno));
     return file;
+}
+
+// A recording read through the C library, one frame at a time.
+class FileSource : public recording::Source {
+public:
+    FileSource(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
+    size_t read(uint8_t* into, size_t count) override {
+        const size_t got = std::fread(into, 1, count, file_);
+        if (got < count && std::ferror(file_)) fail(path_, "read error");
+        return got;
+    }
+
+private:
+    std::FILE* file_;
+    std::string path_;
+};
+
+// Runs the reader over the whole recording, handing each frame to sink until
+// it returns false (counting only, when sink is null); gives the frames.
+uint64_t readRecording(const std::string& path, std::FILE* file, bool& cut, FrameSize& size, const FrameSink* sink) {
+    FileSource source(file, path);
+    try {
+        recording::Reader reader(source, path);
+        size = {reader.width(), reader.height()};
+        uint64_t frames = 0;
+        while (const uint8_t* rgb = reader.next()) {
+            ++frames;
+            if (sink == nullptr) {
+                // A run is counted whole: a few bytes may repeat a frame billions of times.
+                frames += reader.repeatsLeft();
+                reader.skipRepeats();
+            } else if (!(*sink)(reader.width(), reader.height(), rgb)) {
+                break;
+            }
+        }
+        cut = reader.cut();
+        return frames;
+    } catch (const Error& e) {
+        throw InputError(e.what());
+    }
+}
+
+FrameInput inspectRecording(const std::string& path, std::FILE* file) {
+    FrameInput input;
+    input.path = path;
+    input.isRecording = true;
+    input.frameCount = readRecording(path, file, input.cut, input.size, nullptr);
+    if (input.cut) {
+        std::fprintf(stderr, "zelkdmd: warning: recording '%s' was cut short (the program writing it ended?); "
+                             "its %llu complete frames are used\n",
+                     path.c_str(), static_cast<unsigned long long>(input.frameCount));
+    }
+    return input;
 }
 
 void readExactly(std::FILE* file, uint8_t* into, size_t count, const std::string& path) {
@@ -81,12 +135,11 @@ FrameInput inspectFrameFile(const std::string& path, FrameSize rawSize) {
     const uintmax_t fileBytes = fs::file_size(path, ec);
     if (ec) fail(path, "its size cannot be read: " + ec.message());
 
-    uint8_t magic[2] = {0, 0};
-    if (fileBytes >= 2) readExactly(file.get(), magic, 2, path);
-    if (magic[0] == 'B' && magic[1] == 'M') {
-        std::rewind(file.get());
-        return inspectBmp(path, file.get(), fileBytes);
-    }
+    uint8_t magic[4] = {0, 0, 0, 0};
+    if (fileBytes >= 2) readExactly(file.get(), magic, fileBytes >= 4 ? 4 : 2, path);
+    std::rewind(file.get());
+    if (magic[0] == 'B' && magic[1] == 'M') return inspectBmp(path, file.get(), fileBytes);
+    if (recording::hasMagic(magic)) return inspectRecording(path, file.get());
 
     if (fileBytes % rawSize.bytes() != 0) {
         fail(path, "holds " + std::to_string(fileBytes) + " bytes, not a whole number of " +
@@ -108,6 +161,17 @@ void forEachFrame(const FrameInput& input, const FrameSink& sink) {
     }
     if (input.frameCount == 0) return;
     File file = openForReading(input.path);
+    if (input.isRecording) {
+        // No further than inspected: a recording still growing keeps its count.
+        uint64_t left = input.frameCount;
+        bool cut = false;
+        FrameSize size;
+        const FrameSink counted = [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
+            return sink(width, height, rgb) && --left > 0;
+        };
+        readRecording(input.path, file.get(), cut, size, &counted);
+        return;
+    }
     // One frame in memory at a time: recordings may be long.
     std::vector<uint8_t> frame(input.size.bytes());
     for (uint64_t n = 0; n < input.frameCount; ++n) {

@@ -1,7 +1,9 @@
 #pragma once
 // The FRAME arguments of `zelkdmd replay`. A file that begins with the two
-// bytes "BM" is a BMP picture and gives one frame of its own size; any other
-// file is a recording of raw RGB24 frames of one size, one after the other.
+// bytes "BM" is a BMP picture and gives one frame of its own size; one that
+// begins with a recording's magic is a recording the plug-in made
+// (core/dmd_recording.h), each repeat a frame of its own; any other file is
+// raw RGB24 frames of one size, one after the other.
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -25,6 +27,8 @@ struct FrameSize {
 struct FrameInput {
     std::string path;
     bool isBmp = false;
+    bool isRecording = false;    // made by the plug-in with RECORD=1
+    bool cut = false;            // a recording that ends inside a record: its complete records count
     FrameSize size;              // the picture's size, or the recording's frame size
     uint64_t frameCount = 0;
     std::vector<uint8_t> rgb;    // a BMP picture's one frame, red, green, blue
@@ -32,6 +36,7 @@ struct FrameInput {
 
 // Checks one FRAME argument before any frame is replayed, so that a bad file
 // late in the list stops the run before it prints anything. Throws InputError.
+// A cut recording is usable: a warning on stderr says how much of it is.
 FrameInput inspectFrameFile(const std::string& path, FrameSize rawSize);
 
 // Hands every frame of the input to sink, in order, until sink returns false.

@@ -103,13 +103,15 @@ void addIgnoredFiles(PackCheck& pack, int end) {
     if (!afterGap.empty()) {
         add(pack.findings, Severity::error, "gap",
             device::triggerPictureName(end) + " is missing, which ends the set at picture " +
-                std::to_string(end - 1) + ": " + std::to_string(afterGap.size()) +
-                " later pictures are ignored (" + listed(afterGap) + ")");
+                std::to_string(end - 1) + ": " +
+                counted(static_cast<int64_t>(afterGap.size()), "later picture is", "later pictures are") +
+                " ignored (" + listed(afterGap) + ")");
     }
     if (!pastLimit.empty()) {
         add(pack.findings, Severity::error, "over-500",
             "at most " + std::to_string(device::kMaxTriggerPictures) + " pictures are loaded: " +
-                std::to_string(pastLimit.size()) + " are ignored (" + listed(pastLimit) + ")");
+                counted(static_cast<int64_t>(pastLimit.size()), "is", "are") + " ignored (" + listed(pastLimit) +
+                ")");
     }
 }
 

@@ -53,6 +53,11 @@ struct PackCheck {
     bool usable() const;
 };
 
+// "1 dot", "2 dots": findings count things in plain words.
+inline std::string counted(int64_t count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // The trigger folder for a path naming a game's ZelkCapture folder or the
 // game folder above it; none when the path is not a folder.
 std::optional<std::string> triggerFolderFor(device::Files& files, const std::string& path);

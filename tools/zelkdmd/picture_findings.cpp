@@ -42,7 +42,7 @@ size_t indexAfter(const Bitmap24& picture, const MarkerSearch& found) {
 // The search gave up at its first marker dot: say whether an outline came
 // later (a stray dot was in its way) or the first dot's edges were short.
 void explainMissingBox(const Bitmap24& picture, const MarkerSearch& first, PictureCheck& check) {
-    const std::string runs = "runs of " + std::to_string(first.across) + " dots across and " +
+    const std::string runs = "runs of " + counted(first.across, "dot", "dots") + " across and " +
                              std::to_string(first.down) + " down";
     MarkerSearch later = first;
     for (int look = 0; look < kMaxLaterMarkers; ++look) {
@@ -83,10 +83,10 @@ void checkAssumedEdge(const Bitmap24& picture, bool right, const MarkerSearch& f
     const std::string where = right ? "top" : "left";
     add(check, Severity::warning, right ? "right-edge" : "bottom-edge",
         "the plug-in takes the " + what + std::to_string(line) + ", where the " + where +
-            " edge's run ends, but " + std::to_string(off) + " of " + std::to_string(length) +
+            " edge's run ends, but " + std::to_string(off) + " of the " + std::to_string(length) +
             " dots there are not marker colour (first at " + at(firstX, firstY) + ": " +
-            colourAt(picture, firstX, firstY) + "); the region ends before that " +
-            (right ? "column" : "row") + " all the same");
+            colourAt(picture, firstX, firstY) + "); the region still ends at " + (right ? "column " : "row ") +
+            std::to_string(line - 1));
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ void addNearMarkerFindings(const Bitmap24& picture, PictureCheck& check) {
     }
     if (count == 0) return;
     add(check, Severity::warning, "near-marker",
-        std::to_string(count) + " dots are within " + std::to_string(kNearMarkerLevels) +
+        counted(count, "dot is", "dots are") + " within " + std::to_string(kNearMarkerLevels) +
             " levels of the marker colour but not exactly 253,0,253 (first at " + at(firstX, firstY) + ": " +
             colourAt(picture, firstX, firstY) +
             "), as a lossy editor or a colour conversion leaves them: the plug-in does not take them for marker");

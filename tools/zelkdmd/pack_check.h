@@ -53,6 +53,10 @@ struct PackCheck {
     bool usable() const;
 };
 
+inline void addFinding(std::vector<Finding>& to, Severity severity, const char* kind, std::string text) {
+    to.push_back(Finding{severity, kind, std::move(text)});
+}
+
 // "1 dot", "2 dots": findings count things in plain words.
 inline std::string counted(int64_t count, const std::string& one, const std::string& many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);

@@ -31,10 +31,6 @@ std::string colourAt(const Bitmap24& picture, int32_t x, int32_t y) {
     return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]);
 }
 
-void add(PictureCheck& check, Severity severity, const char* kind, std::string text) {
-    check.findings.push_back(Finding{severity, kind, std::move(text)});
-}
-
 size_t indexAfter(const Bitmap24& picture, const MarkerSearch& found) {
     return static_cast<size_t>(found.y) * static_cast<size_t>(picture.width) + static_cast<size_t>(found.x) + 1;
 }
@@ -49,13 +45,13 @@ void explainMissingBox(const Bitmap24& picture, const MarkerSearch& first, Pictu
         later = searchMarker(picture, indexAfter(picture, later));
         if (!later.markerFound) break;
         if (!later.box) continue;
-        add(check, Severity::warning, "stray-marker",
+        addFinding(check.findings, Severity::warning, "stray-marker",
             "a stray marker dot at " + at(first.x, first.y) + " (" + runs +
                 ") is found first and the search stops there, so the outline at " + at(later.x, later.y) +
                 " is not used: the whole picture counts");
         return;
     }
-    add(check, Severity::warning, "short-edge",
+    addFinding(check.findings, Severity::warning, "short-edge",
         "the first marker dot, at " + at(first.x, first.y) + ", starts " + runs +
             "; both edges need at least 4 dots, so the whole picture counts");
 }
@@ -81,7 +77,7 @@ void checkAssumedEdge(const Bitmap24& picture, bool right, const MarkerSearch& f
     if (off == 0) return;
     const std::string what = right ? "right edge to be column " : "bottom edge to be row ";
     const std::string where = right ? "top" : "left";
-    add(check, Severity::warning, right ? "right-edge" : "bottom-edge",
+    addFinding(check.findings, Severity::warning, right ? "right-edge" : "bottom-edge",
         "the plug-in takes the " + what + std::to_string(line) + ", where the " + where +
             " edge's run ends, but " + std::to_string(off) + " of the " + std::to_string(length) +
             " dots there are not marker colour (first at " + at(firstX, firstY) + ": " +
@@ -94,7 +90,7 @@ void checkAssumedEdge(const Bitmap24& picture, bool right, const MarkerSearch& f
 void addOutlineFindings(const Bitmap24& picture, PictureCheck& check) {
     const MarkerSearch first = searchMarker(picture);
     if (!first.markerFound) {
-        add(check, Severity::note, "no-marker", "no marker dot (253,0,253): the whole picture counts");
+        addFinding(check.findings, Severity::note, "no-marker", "no marker dot (253,0,253): the whole picture counts");
     } else if (!first.box) {
         explainMissingBox(picture, first, check);
     } else {
@@ -120,7 +116,7 @@ void addNearMarkerFindings(const Bitmap24& picture, PictureCheck& check) {
         }
     }
     if (count == 0) return;
-    add(check, Severity::warning, "near-marker",
+    addFinding(check.findings, Severity::warning, "near-marker",
         counted(count, "dot is", "dots are") + " within " + std::to_string(kNearMarkerLevels) +
             " levels of the marker colour but not exactly 253,0,253 (first at " + at(firstX, firstY) + ": " +
             colourAt(picture, firstX, firstY) +

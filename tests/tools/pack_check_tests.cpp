@@ -166,6 +166,7 @@ TEST_F(PackCheckTest, WhatTheGameStartLoads) {
     // Pictures after the refused one are still examined.
     ASSERT_EQ(refused.pictures.size(), 3u);
     EXPECT_TRUE(refused.pictures[2].read);
+    EXPECT_EQ(refused.pictures[2].findings.at(0).kind, "not-loaded");
 }
 
 TEST_F(PackCheckTest, ExactColourRuleFollowsTheFile) {

@@ -87,16 +87,16 @@ void addIgnoredFiles(PackCheck& pack, int end) {
     }
     if (!afterGap.empty()) {
         addFinding(pack.findings, Severity::error, "gap",
-            device::triggerPictureName(end) + " is missing, which ends the set at picture " +
-                std::to_string(end - 1) + ": " +
-                counted(static_cast<int64_t>(afterGap.size()), "later picture is", "later pictures are") +
-                " ignored (" + listed(afterGap) + ")");
+                   device::triggerPictureName(end) + " is missing, which ends the set at picture " +
+                       std::to_string(end - 1) + ": " +
+                       counted(static_cast<int64_t>(afterGap.size()), "later picture is", "later pictures are") +
+                       " ignored (" + listed(afterGap) + ")");
     }
     if (!pastLimit.empty()) {
         addFinding(pack.findings, Severity::error, "over-500",
-            "at most " + std::to_string(device::kMaxTriggerPictures) + " pictures are loaded: " +
-                counted(static_cast<int64_t>(pastLimit.size()), "is", "are") + " ignored (" + listed(pastLimit) +
-                ")");
+                   "at most " + std::to_string(device::kMaxTriggerPictures) +
+                       " pictures are loaded: " + counted(static_cast<int64_t>(pastLimit.size()), "is", "are") +
+                       " ignored (" + listed(pastLimit) + ")");
     }
 }
 
@@ -106,8 +106,8 @@ void addFolderNameFindings(PackCheck& pack) {
     // Letter case does not count in the plug-in's folder look-up on Windows.
     if (lowerCase(utf8Of(path.filename())) != lowerCase(device::kCaptureFolderName)) {
         addFinding(pack.findings, Severity::warning, "folder-name",
-            "the plug-in only looks in a folder named " + std::string(device::kCaptureFolderName) +
-                " inside the game's folder");
+                   "the plug-in only looks in a folder named " + std::string(device::kCaptureFolderName) +
+                       " inside the game's folder");
     }
 }
 

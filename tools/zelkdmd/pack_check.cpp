@@ -59,13 +59,13 @@ std::vector<ReadPicture> readPictures(device::Files& files, PackCheck& pack, int
     pack.matchingOn = pack.loaded > 0 && firstRefused == 0;
     if (firstRefused != 0) {
         addFinding(pack.findings, Severity::error, "start-fails",
-            "the game start stops at " + device::triggerPictureName(firstRefused) +
-                ", which cannot be read: matching stays off for this game");
+                   "the game start stops at " + device::triggerPictureName(firstRefused) +
+                       ", which cannot be read: matching stays off for this game");
         for (PictureCheck& check : pack.pictures) {
             if (check.number <= firstRefused) continue;
             addFinding(check.findings, Severity::note, "not-loaded",
-                "not loaded: the game start stopped at " + device::triggerPictureName(firstRefused) +
-                    "; checked as if that one were mended");
+                       "not loaded: the game start stopped at " + device::triggerPictureName(firstRefused) +
+                           "; checked as if that one were mended");
         }
     }
     return read;
@@ -76,17 +76,17 @@ void addPictureFindings(const Bitmap24& picture, bool exactColorMatch, PictureCh
     const device::Trigger trigger = device::cutTrigger(picture, exactColorMatch);
     check.region = trigger.region;
     check.wholePicture = !device::FindMarkerBox(picture);
-    check.litDots = std::count_if(trigger.mask.Frame.begin(), trigger.mask.Frame.end(),
-                                  [](uint8_t byte) { return byte != 0; });
+    check.litDots =
+        std::count_if(trigger.mask.Frame.begin(), trigger.mask.Frame.end(), [](uint8_t byte) { return byte != 0; });
     if (check.storedDepth != 24) {
         addFinding(check.findings, Severity::note, "converted",
-            "stored with " + std::to_string(check.storedDepth) + " bits per dot, converted to 24 on loading");
+                   "stored with " + std::to_string(check.storedDepth) + " bits per dot, converted to 24 on loading");
     }
     addOutlineFindings(picture, check);
     addNearMarkerFindings(picture, check);
     if (check.litDots == 0) {
         addFinding(check.findings, Severity::warning, "no-lit-dot",
-            "no lit dot in its region: it matches every frame that is dark there");
+                   "no lit dot in its region: it matches every frame that is dark there");
     }
 }
 
@@ -99,14 +99,14 @@ void addSetFindings(const device::TriggerSet& set, const std::vector<ReadPicture
         PictureCheck& check = pack.pictures[read[i].check];
         if (check.width != first.width || check.height != first.height) {
             addFinding(check.findings, Severity::warning, "size",
-                sizeText(check.width, check.height) + ", but picture 1, which sets the size compared, is " +
-                    sizeText(first.width, first.height));
+                       sizeText(check.width, check.height) + ", but picture 1, which sets the size compared, is " +
+                           sizeText(first.width, first.height));
         }
     }
     for (const int n : outside) {
         addFinding(pack.pictures[read[static_cast<size_t>(n - 1)].check].findings, Severity::error, "outside",
-            "its region does not lie inside picture 1's " + sizeText(pack.liveWidth, pack.liveHeight) +
-                ": it never matches");
+                   "its region does not lie inside picture 1's " + sizeText(pack.liveWidth, pack.liveHeight) +
+                       ": it never matches");
     }
     for (int b = 2; b <= set.size(); ++b) {
         for (int a = 1; a < b; ++a) {
@@ -115,7 +115,8 @@ void addSetFindings(const device::TriggerSet& set, const std::vector<ReadPicture
             if (ta.region != tb.region || ta.mask.fWidth != tb.mask.fWidth || ta.mask.Frame != tb.mask.Frame) {
                 continue;
             }
-            addFinding(pack.pictures[read[static_cast<size_t>(b - 1)].check].findings, Severity::warning, "same-as",
+            addFinding(
+                pack.pictures[read[static_cast<size_t>(b - 1)].check].findings, Severity::warning, "same-as",
                 "same region and mask as " + pack.pictures[read[static_cast<size_t>(a - 1)].check].file +
                     ": both match together, and as each is new after the other, both are sent on every such frame");
             break;
@@ -147,17 +148,16 @@ PackCheck checkPack(device::Files& files, const std::string& folder) {
     addFolderNameFindings(pack);
     pack.exactColorMatch = device::exactColorMatchSelected(files, folder);
     addFinding(pack.findings, Severity::note, "exact-colour",
-        pack.exactColorMatch
-            ? std::string("exact colour rule on (") + device::kExactColorMatchFile +
-                  " is present): dots compare by the bitwise OR of red, green and blue"
-            : std::string("exact colour rule off (no ") + device::kExactColorMatchFile +
-                  "): a dot is lit when red + green + blue is more than 200");
+               pack.exactColorMatch ? std::string("exact colour rule on (") + device::kExactColorMatchFile +
+                                          " is present): dots compare by the bitwise OR of red, green and blue"
+                                    : std::string("exact colour rule off (no ") + device::kExactColorMatchFile +
+                                          "): a dot is lit when red + green + blue is more than 200");
 
     int end = 0;
     std::vector<ReadPicture> read = readPictures(files, pack, end);
     if (end == 1) {
         addFinding(pack.findings, Severity::error, "no-pictures",
-            "1.bmp is missing: the plug-in loads no picture and matching stays off");
+                   "1.bmp is missing: the plug-in loads no picture and matching stays off");
     }
     addIgnoredFiles(pack, end);
     for (const ReadPicture& picture : read) {

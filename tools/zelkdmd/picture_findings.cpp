@@ -38,22 +38,22 @@ size_t indexAfter(const Bitmap24& picture, const MarkerSearch& found) {
 // The search gave up at its first marker dot: say whether an outline came
 // later (a stray dot was in its way) or the first dot's edges were short.
 void explainMissingBox(const Bitmap24& picture, const MarkerSearch& first, PictureCheck& check) {
-    const std::string runs = "runs of " + counted(first.across, "dot", "dots") + " across and " +
-                             std::to_string(first.down) + " down";
+    const std::string runs =
+        "runs of " + counted(first.across, "dot", "dots") + " across and " + std::to_string(first.down) + " down";
     MarkerSearch later = first;
     for (int look = 0; look < kMaxLaterMarkers; ++look) {
         later = searchMarker(picture, indexAfter(picture, later));
         if (!later.markerFound) break;
         if (!later.box) continue;
         addFinding(check.findings, Severity::warning, "stray-marker",
-            "a stray marker dot at " + at(first.x, first.y) + " (" + runs +
-                ") is found first and the search stops there, so the outline at " + at(later.x, later.y) +
-                " is not used: the whole picture counts");
+                   "a stray marker dot at " + at(first.x, first.y) + " (" + runs +
+                       ") is found first and the search stops there, so the outline at " + at(later.x, later.y) +
+                       " is not used: the whole picture counts");
         return;
     }
     addFinding(check.findings, Severity::warning, "short-edge",
-        "the first marker dot, at " + at(first.x, first.y) + ", starts " + runs +
-            "; both edges need at least 4 dots, so the whole picture counts");
+               "the first marker dot, at " + at(first.x, first.y) + ", starts " + runs +
+                   "; both edges need at least 4 dots, so the whole picture counts");
 }
 
 // The plug-in measures only the top and left edges and takes the right edge
@@ -78,11 +78,11 @@ void checkAssumedEdge(const Bitmap24& picture, bool right, const MarkerSearch& f
     const std::string what = right ? "right edge to be column " : "bottom edge to be row ";
     const std::string where = right ? "top" : "left";
     addFinding(check.findings, Severity::warning, right ? "right-edge" : "bottom-edge",
-        "the plug-in takes the " + what + std::to_string(line) + ", where the " + where +
-            " edge's run ends, but " + std::to_string(off) + " of the " + std::to_string(length) +
-            " dots there are not marker colour (first at " + at(firstX, firstY) + ": " +
-            colourAt(picture, firstX, firstY) + "); the region still ends at " + (right ? "column " : "row ") +
-            std::to_string(line - 1));
+               "the plug-in takes the " + what + std::to_string(line) + ", where the " + where +
+                   " edge's run ends, but " + std::to_string(off) + " of the " + std::to_string(length) +
+                   " dots there are not marker colour (first at " + at(firstX, firstY) + ": " +
+                   colourAt(picture, firstX, firstY) + "); the region still ends at " + (right ? "column " : "row ") +
+                   std::to_string(line - 1));
 }
 
 }  // namespace
@@ -116,7 +116,8 @@ void addNearMarkerFindings(const Bitmap24& picture, PictureCheck& check) {
         }
     }
     if (count == 0) return;
-    addFinding(check.findings, Severity::warning, "near-marker",
+    addFinding(
+        check.findings, Severity::warning, "near-marker",
         counted(count, "dot is", "dots are") + " within " + std::to_string(kNearMarkerLevels) +
             " levels of the marker colour but not exactly 253,0,253 (first at " + at(firstX, firstY) + ": " +
             colourAt(picture, firstX, firstY) +

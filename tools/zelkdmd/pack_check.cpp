@@ -15,8 +15,11 @@ namespace {
 
 std::string sizeText(int32_t width, int32_t height) { return std::to_string(width) + "x" + std::to_string(height); }
 
+// Keeps a root ("/", "C:\\"): without its separator it names another folder.
 std::string withoutTrailingSeparators(std::string path, char separator) {
-    while (path.size() > 1 && (path.back() == separator || path.back() == '/')) path.pop_back();
+    while (path.size() > 1 && (path.back() == separator || path.back() == '/') && path[path.size() - 2] != ':') {
+        path.pop_back();
+    }
     return path;
 }
 

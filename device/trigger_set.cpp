@@ -10,10 +10,6 @@ namespace {
 
 constexpr size_t kWindowBytes = 8;
 
-bool isMarker(const uint8_t* pixel) {
-    return pixel[0] == 253 && pixel[1] == 0 && pixel[2] == 253;
-}
-
 uint64_t wordOf(const uint8_t (&bytes)[kWindowBytes]) {
     uint64_t word = 0;
     std::memcpy(&word, bytes, kWindowBytes);
@@ -21,27 +17,6 @@ uint64_t wordOf(const uint8_t (&bytes)[kWindowBytes]) {
 }
 
 }  // namespace
-
-std::optional<MaskRect> FindMarkerBox(const Bitmap24& picture) {
-    for (int32_t y = 0; y < picture.height; ++y) {
-        const uint8_t* row = picture.row(y);
-        for (int32_t x = 0; x < picture.width; ++x) {
-            if (!isMarker(row + static_cast<size_t>(x) * 3)) continue;
-            // Only the first marker pixel is examined; its top and left edges
-            // decide, the right and bottom edges are assumed.
-            int32_t k = 0;
-            while (x + k < picture.width && isMarker(row + static_cast<size_t>(x + k) * 3)) ++k;
-            int32_t l = 0;
-            while (y + l < picture.height &&
-                   isMarker(picture.row(y + l) + static_cast<size_t>(x) * 3)) {
-                ++l;
-            }
-            if (k < 4 || l < 4) return std::nullopt;
-            return MaskRect{y + 1, x + 1, x + k - 1, y + l - 1};
-        }
-    }
-    return std::nullopt;
-}
 
 Trigger cutTrigger(const Bitmap24& loaded, bool exactColorMatch) {
     const MaskRect r = FindMarkerBox(loaded).value_or(MaskRect{0, 0, loaded.width, loaded.height});

@@ -9,24 +9,10 @@
 #include <vector>
 
 #include "core/bitmap24.h"
+#include "device/marker_search.h"
 #include "device/zelk_frame.h"
 
 namespace zelk::device {
-
-// Right and bottom are exclusive.
-struct MaskRect {
-    int32_t top = 0;
-    int32_t left = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    bool operator==(const MaskRect&) const = default;
-};
-
-// The inside of the marker outline (colour 253, 0, 253) whose top-left corner
-// is the first marker pixel in reading order, or none when that pixel does
-// not start edges of at least 4 pixels rightwards and downwards. Only those
-// two edges are examined; the others are assumed.
-std::optional<MaskRect> FindMarkerBox(const Bitmap24& picture);
 
 // Whether trigger equals the region rect of live, row by row. A region that
 // does not lie inside live, or a trigger mask too small for the region, never

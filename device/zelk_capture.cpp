@@ -2,9 +2,6 @@
 // player link's lifetime. Matching lives in zelk_matching.cpp.
 #include "device/zelk_capture.h"
 
-#include <vector>
-
-#include "core/bmp_reader.h"
 #include "core/utf8.h"
 
 namespace zelk::device {
@@ -21,12 +18,12 @@ void TZelkCapture::initGame(const std::string& gName) {
     state_.captureActive = false;
     Platform& platform = state_.platform;
     const std::string sep(1, platform.files.pathSeparator());
-    const std::string captureFolder = platform.playerLink.findMediaRoot() + gName + sep + "ZelkCapture";
+    const std::string captureFolder = platform.playerLink.findMediaRoot() + gName + sep + kCaptureFolderName;
     if (!platform.files.directoryExists(captureFolder)) {
         state_.log("No ZelkCapture found:  nothing to do");
         return;
     }
-    state_.exactColorMatch = platform.files.fileExists(captureFolder + sep + "ExactColorMatch.txt");
+    state_.exactColorMatch = exactColorMatchSelected(platform.files, captureFolder);
     if (!playerDisplay_) {
         state_.log("Create Object Display");
         playerDisplay_ = platform.playerLink.createPlayerDisplay();
@@ -57,13 +54,10 @@ void TZelkCapture::initGame(const std::string& gName) {
 void TZelkCapture::loadCheckImages(const std::string& captureFolder) {
     triggers_.clear();
     Platform& platform = state_.platform;
-    BmpLimits limits;
-    limits.maxSide = kMaxPictureSide;
     for (int n = 1; n <= kMaxImages; ++n) {
-        const std::string path = captureFolder + platform.files.pathSeparator() + std::to_string(n) + ".bmp";
+        const std::string path = captureFolder + platform.files.pathSeparator() + triggerPictureName(n);
         if (!platform.files.fileExists(path)) break;
-        const std::vector<uint8_t> data = platform.files.readFile(path, kMaxPictureFileBytes);
-        triggers_.add(readBmp(data, path, limits), state_.exactColorMatch);
+        triggers_.add(readTriggerPicture(platform.files, path).picture, state_.exactColorMatch);
     }
     for (const int n : triggers_.prepare()) {
         state_.log("trigger image " + std::to_string(n) +

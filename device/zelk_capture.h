@@ -11,6 +11,7 @@
 #include "core/bitmap24.h"
 #include "device/platform.h"
 #include "device/plugin_state.h"
+#include "device/trigger_pictures.h"
 #include "device/trigger_set.h"
 #include "device/zelk_frame.h"
 
@@ -18,11 +19,7 @@ namespace zelk::device {
 
 class TZelkCapture {
 public:
-    static constexpr int kMaxImages = 500;
-    // Trigger pictures are DMD screens; anything beyond these is refused
-    // before it is allocated.
-    static constexpr int32_t kMaxPictureSide = 1024;
-    static constexpr size_t kMaxPictureFileBytes = 16u << 20;
+    static constexpr int kMaxImages = kMaxTriggerPictures;
 
     // Logs "create ZelkCap". Destruction releases the set and the player
     // link, logging "Free Object Display" when there was one.

@@ -1,6 +1,7 @@
 // zelkdmd: the command-line face of the portable core.
 //   zelkdmd replay ...  runs recorded DMD frames through the plug-in's matching
 //   zelkdmd play ...    shows what the control program would send to the DMD
+//   zelkdmd check ...   reports what the plug-in makes of a trigger folder
 //   zelkdmd frames ...  writes frames as BMP pictures for trigger packs
 #include <cstdio>
 #include <string>
@@ -20,6 +21,7 @@ struct Command {
 const Command kCommands[] = {
     {"replay", zelk::tools::runReplay, "run DMD frames through the plug-in's matching"},
     {"play", zelk::tools::runPlay, "show what the control program sends to the DMD for a picture or GIF"},
+    {"check", zelk::tools::runCheck, "report what the plug-in makes of a game's trigger pictures"},
     {"frames", zelk::tools::runFrames, "write frames as numbered BMP pictures, ready to become trigger pictures"},
 };
 

@@ -98,7 +98,8 @@ struct LibraryModuleTraits {
 };
 using LibraryModule = Scoped<LibraryModuleTraits>;
 
-// Memory the system allocated for us (FORMAT_MESSAGE_ALLOCATE_BUFFER).
+// Memory the system allocated for us (FORMAT_MESSAGE_ALLOCATE_BUFFER,
+// CommandLineToArgvW).
 struct LocalMemoryTraits {
     using Value = HLOCAL;
     static Value invalid() { return nullptr; }

@@ -65,6 +65,14 @@ expect 0 out "usage: zelkdmd COMMAND" --help
 expect 0 out "zelkdmd " --version
 [ ! -s err ] || fail "--version wrote to stderr: $(cat err)"
 
+# Names outside the Windows code page (Greek): arguments, folders, input and
+# output files alike, as UTF-8 on Linux and through the wide command line on
+# Windows.
+cp -r good Ωmega
+expect 0 out 'game "Ωmega"' check Ωmega
+expect 0 out "1 of frames 1-1 written" frames Ωmega/ZelkCapture/2.bmp --out Ωshots
+[ -s Ωshots/000001.bmp ] || fail "frames wrote no Ωshots/000001.bmp: $(ls)"
+
 # --json: one document that a tool can walk.
 expect 1 out '"usable": false' check --json gap
 python3 - <<'PY' || fail "--json shape: $(cat out)"

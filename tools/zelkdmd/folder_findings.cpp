@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "device/trigger_pictures.h"
+#include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {
 namespace {
@@ -16,15 +17,6 @@ namespace fs = std::filesystem;
 
 // Names listed in one finding; the rest are counted.
 constexpr size_t kNamesListed = 8;
-
-fs::path pathOf(const std::string& utf8) {
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::string utf8Of(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
-}
 
 std::string lowerCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -22,6 +22,7 @@
 #include "tools/zelkdmd/progress.h"
 #include "tools/zelkdmd/replay_inputs.h"
 #include "tools/zelkdmd/replay_options.h"
+#include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {
 namespace {
@@ -124,7 +125,7 @@ std::string prepareOutFolder(const std::string& folder, uint64_t from, uint64_t 
     switch (platform::pathKind(folder)) {
     case platform::PathKind::missing: {
         std::error_code ec;
-        fs::create_directories(folder, ec);
+        fs::create_directories(pathOf(folder), ec);
         return ec ? "--out '" + folder + "' cannot be made: " + ec.message() : std::string();
     }
     case platform::PathKind::folder:
@@ -137,7 +138,7 @@ std::string prepareOutFolder(const std::string& folder, uint64_t from, uint64_t 
     std::string first;
     uint64_t firstNumber = 0;
     std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(pathOf(folder), ec)) {
         // UTF-8: a name outside the Windows code page must not stop the look.
         const std::u8string name = entry.path().filename().u8string();
         const uint64_t number = frameNumberOf(std::string(name.begin(), name.end()));
@@ -201,7 +202,7 @@ int writeFrames(const FramesOptions& options) {
                 previousHeight = height;
                 if (same) return frame < to;
             }
-            writeFrameBmp((fs::path(options.outFolder) / frameFileName(frame)).string(), width, height, rgb);
+            writeFrameBmp(utf8Of(pathOf(options.outFolder) / frameFileName(frame)), width, height, rgb);
             ++written;
             return frame < to;
         });

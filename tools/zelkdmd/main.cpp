@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "tools/zelkdmd/commands.h"
 #include "zelk_version.h"
 
@@ -34,11 +35,14 @@ void printUsage(FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    // UTF-8 on every system: file names outside the Windows code page work.
+    std::vector<std::string> args = zelk::platform::commandLineArguments(argc, argv);
+    if (args.empty()) {
         printUsage(stderr);
         return 2;
     }
-    const std::string first = argv[1];
+    const std::string first = args.front();
+    args.erase(args.begin());
     if (first == "-h" || first == "--help" || first == "help") {
         printUsage(stdout);
         return 0;
@@ -47,7 +51,6 @@ int main(int argc, char** argv) {
         std::printf("zelkdmd %s\n", ZELK_VERSION);
         return 0;
     }
-    const std::vector<std::string> args(argv + 2, argv + argc);
     for (const Command& command : kCommands) {
         if (first == command.name) return command.run(args);
     }

@@ -20,6 +20,7 @@
 #include "tools/zelkdmd/replay_inputs.h"
 #include "tools/zelkdmd/replay_options.h"
 #include "tools/zelkdmd/replay_player_link.h"
+#include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {
 namespace {
@@ -37,7 +38,7 @@ constexpr size_t kMaxSheetTiles = 64;
 // (-Wrestrict inside libstdc++) about "'" + path.string() at -O3.
 std::string quoted(const fs::path& path) {
     std::string text(1, '\'');
-    text += path.string();
+    text += utf8Of(path);
     text += '\'';
     return text;
 }
@@ -51,14 +52,14 @@ std::string folderGameName(const std::string& game) {
 // without its log (no Open, so nothing is written beside the tool). Tell the
 // user what the log would have said.
 std::string whyMatchingIsOff(const ReplayOptions& options) {
-    const fs::path folder = fs::path(options.mediaRoot) / folderGameName(options.game) / "ZelkCapture";
+    const fs::path folder = pathOf(options.mediaRoot) / pathOf(folderGameName(options.game)) / "ZelkCapture";
     if (!fs::is_directory(folder)) return "there is no trigger folder " + quoted(folder);
     if (!fs::exists(folder / "1.bmp")) return quoted(folder / "1.bmp") + " is missing";
     for (int n = 1; n <= 500; ++n) {
         const fs::path picture = folder / (std::to_string(n) + ".bmp");
         if (!fs::exists(picture)) break;
         try {
-            if (!inspectFrameFile(picture.string(), FrameSize{}).isBmp) {
+            if (!inspectFrameFile(utf8Of(picture), FrameSize{}).isBmp) {
                 return quoted(picture) + " is not a BMP picture";
             }
         } catch (const InputError& e) {
@@ -79,12 +80,12 @@ int triggerNumber(const std::string& text) {
 // Refuses a sheet that would replace one of the frame files, and one whose
 // folder is missing, before the replay rather than after it.
 std::string sheetProblem(const ReplayOptions& options) {
-    const fs::path sheet(options.sheetFile);
+    const fs::path sheet = pathOf(options.sheetFile);
     const fs::path folder = sheet.has_parent_path() ? sheet.parent_path() : fs::path(".");
     if (!fs::is_directory(folder)) return "--sheet: the folder " + quoted(folder) + " does not exist";
     std::error_code ec;
     for (const std::string& frameFile : options.frameFiles) {
-        if (fs::equivalent(sheet, frameFile, ec)) return "--sheet " + quoted(sheet) + " is one of the FRAME files";
+        if (fs::equivalent(sheet, pathOf(frameFile), ec)) return "--sheet " + quoted(sheet) + " is one of the FRAME files";
     }
     return {};
 }
@@ -141,7 +142,7 @@ private:
 };
 
 int replay(const ReplayOptions& options) {
-    if (!fs::is_directory(options.mediaRoot)) {
+    if (!fs::is_directory(pathOf(options.mediaRoot))) {
         std::fprintf(stderr, "zelkdmd: --media-root '%s' is not a folder\n", options.mediaRoot.c_str());
         return kInputExit;
     }

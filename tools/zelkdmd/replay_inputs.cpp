@@ -9,6 +9,8 @@
 #include "core/bmp_reader.h"
 #include "core/dmd_recording.h"
 #include "core/error.h"
+#include "platform/open_file.h"
+#include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {
 namespace {
@@ -19,10 +21,7 @@ namespace fs = std::filesystem;
 // and refusing it keeps a stray argument from filling the memory.
 constexpr uintmax_t kMaxBmpFileBytes = 256u << 20;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = platform::CFile;
 
 [[noreturn]] void fail(const std::string& path, const std::string& why) {
     throw InputError("frame file '" + path + "': " + why);
@@ -30,11 +29,11 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 File openForReading(const std::string& path) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(pathOf(path), ec);
     if (ec || !fs::exists(status)) fail(path, "cannot be found");
     // The size of a recording must be known up front, so pipes and devices are out.
     if (!fs::is_regular_file(status)) fail(path, "is not a regular file");
-    File file(std::fopen(path.c_str(), "rb"));
+    File file = platform::openFile(path, "rb");
     if (!file) fail(path, std::string("cannot be opened: ") + std::strerror(errno));
     return file;
 }
@@ -132,7 +131,7 @@ FrameInput inspectBmp(const std::string& path, std::FILE* file, uintmax_t fileBy
 FrameInput inspectFrameFile(const std::string& path, FrameSize rawSize) {
     File file = openForReading(path);
     std::error_code ec;
-    const uintmax_t fileBytes = fs::file_size(path, ec);
+    const uintmax_t fileBytes = fs::file_size(pathOf(path), ec);
     if (ec) fail(path, "its size cannot be read: " + ec.message());
 
     uint8_t magic[4] = {0, 0, 0, 0};

@@ -1,0 +1,10 @@
+#include "platform/command_line.h"
+
+namespace zelk::platform {
+
+// POSIX arguments are bytes, UTF-8 in every locale the tools support.
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+}  // namespace zelk::platform

@@ -1,0 +1,26 @@
+#include "platform/command_line.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace zelk::platform {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) {
+        // Out of memory: the narrow arguments, as the code page gives them.
+        std::vector<std::string> args;
+        for (int i = 1; i < argc; ++i) args.push_back(ansiToUtf8(argv[i]));
+        return args;
+    }
+    const LocalMemory owner(wide);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(wideToUtf8(wide[i]));
+    return args;
+}
+
+}  // namespace zelk::platform

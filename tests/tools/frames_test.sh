@@ -75,6 +75,14 @@ frames)
   expect 0 "1 of frames 2-3 written to range" frames a.rgb --out range --from 2 --to 3 --changed
   expect 0 "1 of frames 3-3 written to range3" frames a.rgb --out range3 --from 3 --to 3 --changed
   [ "$(files range3)" = 000003.bmp ] || fail "--from 3 --changed: $(files range3)"
+  # A recording made by the plug-in (docs/recording-format.md): a frame and
+  # a record of 2 repeats are 3 frames, and --changed keeps the first.
+  { printf 'ZDR\x1a\x01\x00\x80\x00\x20\x00\x00\x00F'; lit 2; printf 'R\x02\x00\x00\x00'; } >game.zdr
+  expect 0 "3 of frames 1-3 written to rec" frames game.zdr --out rec
+  expect 0 "1 of frames 1-3 written to recchanged" frames game.zdr --out recchanged --changed
+  cmp -s rec/000001.bmp rec/000003.bmp &&
+    [ "$(od -An -tu1 -j$((54 + 31 * 384)) -N9 rec/000003.bmp | tr -s ' ')" = " 50 100 200 50 100 200 0 0 0" ] ||
+    fail "frame 3 of the recording is not its frame"
   # --to past the end stops at the last frame.
   expect 0 "2 of frames 4-5 written to end" frames a.rgb --out end --from 4 --to 99
   # A picture of the range in the folder stops the run before it writes anything.

@@ -14,6 +14,7 @@
 #include "control/program_win32/dmd_identity.h"
 #include "control/program_win32/dmd_object.h"
 #include "control/server_switches.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -32,7 +33,7 @@ ServerStart startOfThisProgram() {
 
 // One factory serves every creation request (multiple use). It asks its
 // link whether the server that announced it still stands.
-class DmdFactory final : public IClassFactory {
+class DmdFactory final : public platform::ComObject<IClassFactory> {
 public:
     explicit DmdFactory(std::shared_ptr<ObjectLink> link) : link_(std::move(link)) {}
 
@@ -45,12 +46,6 @@ public:
         *object = static_cast<IClassFactory*>(this);
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
         if (object == nullptr) return E_POINTER;
@@ -77,7 +72,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
     std::shared_ptr<ObjectLink> link_;
 };
 

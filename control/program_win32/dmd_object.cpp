@@ -5,6 +5,7 @@
 
 #include "control/program_win32/dmd_identity.h"
 #include "core/error.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/module_path.h"
 #include "platform/win32/text.h"
@@ -47,19 +48,16 @@ HRESULT guarded(Call call) noexcept {
     }
 }
 
-class TDMD final : public IDMD, public IProvideClassInfo, public ISupportErrorInfo {
+class TDMD final : public platform::ComObject<IDMD, IProvideClassInfo, ISupportErrorInfo> {
 public:
     explicit TDMD(std::shared_ptr<ObjectLink> link) : link_(std::move(link)) {
         ++link_->liveObjects;
         if (link_->automation) CoAddRefServerProcess();
     }
-    ~TDMD() {
+    ~TDMD() override {
         --link_->liveObjects;
         if (link_->automation) releaseServerProcess();
     }
-    TDMD(const TDMD&) = delete;
-    TDMD& operator=(const TDMD&) = delete;
-
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
         if (object == nullptr) return E_POINTER;
@@ -75,12 +73,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
 
     // IDispatch, served from the type library.
@@ -153,7 +145,6 @@ private:
         return *link_->controller;
     }
 
-    std::atomic<ULONG> references_{1};
     std::shared_ptr<ObjectLink> link_;
 };
 

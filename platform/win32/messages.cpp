@@ -3,28 +3,36 @@
 #include <windows.h>
 
 namespace zelk::platform {
+namespace {
 
-void serveWaitingMessages() {
+// The batch; false when it met the quit request (posted again).
+bool serveBatch() {
+    // A message's time is the tick count when it was posted, or, for a timer
+    // tick or a repaint, when it was made up. The first one from after the
+    // start is still served (a timer due now ticks), and ends the batch.
+    const DWORD start = GetTickCount();
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            return false;
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        if (static_cast<LONG>(message.time - start) > 0) break;  // the difference survives the wrap at 49 days
     }
+    return true;
 }
+
+}  // namespace
+
+void serveWaitingMessages() { serveBatch(); }
 
 void serveMessagesFor(unsigned long milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        if (!serveBatch()) return;
     }
 }
 

@@ -1,5 +1,6 @@
 // The Windows platform layer: the bounded read refuses what is not a file on
-// disk, and the text conversions follow the one rule for bad input.
+// disk, the text conversions follow the one rule for bad input, and serving
+// messages outside the loop ends.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "platform/bounded_read.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/messages.h"
 #include "platform/win32/text.h"
 
 namespace {
@@ -76,6 +78,28 @@ TEST(ErrorText, IsTheSystemsOwnDescription) {
     } catch (const zelk::Error& e) {
         EXPECT_EQ(e.className(), "EOleSysError");
     }
+}
+
+int slowTicks = 0;
+
+void CALLBACK slowTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    Sleep(25);  // longer than the period: due again at every look at the queue
+    if (++slowTicks == 40) KillTimer(nullptr, timer);  // a pump that would never end fails instead
+}
+
+TEST(Messages, ServingEndsWhileASlowTimerIsDueAndKeepsTheQuitRequest) {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, slowTick);
+    Sleep(20);
+    zelk::platform::serveWaitingMessages();
+    KillTimer(nullptr, timer);
+    EXPECT_GE(slowTicks, 1);
+    EXPECT_LE(slowTicks, 3);
+
+    PostQuitMessage(7);
+    zelk::platform::serveMessagesFor(30);
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 7u);
 }
 
 }  // namespace

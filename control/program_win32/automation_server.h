@@ -2,7 +2,10 @@
 // The automation server as the program's shell sees it: what start-up and
 // every road to the end ask of it. The server itself (the class factory, the
 // registration switches, the termination question) is built on top of this.
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "control/dmd_controller.h"
 
@@ -16,8 +19,11 @@ public:
     // else announces the DMD class. Throws zelk::Error on failure.
     virtual bool initialise() = 0;
     // The start mode is not "standalone": the automation runtime started us.
+    // False while there is no server (a reset that failed half-way).
     virtual bool startedByAutomation() const = 0;
     // ResetAutomationServer: the class is withdrawn; objects held stay alive.
+    // When building the fresh server fails, the failure reaches the caller
+    // and there is no server until a later reset builds one.
     virtual void reset() = 0;
     // The check before every termination request: false keeps the program
     // running.
@@ -31,5 +37,11 @@ public:
 // class's descriptions read from the program file. Throws zelk::Error when
 // the program file does not describe the class.
 std::unique_ptr<AutomationServer> makeAutomationServer();
+
+struct DmdTypes;  // control/program_win32/dmd_object.h
+// The same from its two sources: the class's descriptions, and the command
+// line after the program name, read again for every fresh server.
+std::unique_ptr<AutomationServer> makeAutomationServer(std::shared_ptr<const DmdTypes> types,
+                                                       std::function<std::vector<std::string>()> parameters);
 
 }  // namespace zelk::control

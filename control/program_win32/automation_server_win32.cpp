@@ -15,6 +15,7 @@
 #include "control/program_win32/dmd_object.h"
 #include "control/server_switches.h"
 #include "platform/win32/com_object.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -22,13 +23,13 @@
 namespace zelk::control {
 namespace {
 
-ServerStart startOfThisProgram() {
+std::vector<std::string> parametersOfThisProgram() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     const platform::LocalMemory owner(reinterpret_cast<HLOCAL>(arguments));
     std::vector<std::string> parameters;
     for (int i = 1; arguments != nullptr && i < count; ++i) parameters.push_back(platform::wideToUtf8(arguments[i]));
-    return readStartMode(parameters);
+    return parameters;
 }
 
 // One factory serves every creation request (multiple use). It asks its
@@ -53,10 +54,8 @@ public:
         if (outer != nullptr) return CLASS_E_NOAGGREGATION;
         if (!link_->creating) return CO_E_SERVER_STOPPING;
         try {
-            IUnknown* created = makeDmdObject(link_);
-            const HRESULT answer = created->QueryInterface(id, object);
-            created->Release();
-            return answer;
+            const platform::ComPtr<IUnknown> created(makeDmdObject(link_));
+            return created->QueryInterface(id, object);
         } catch (...) {
             return E_OUTOFMEMORY;
         }
@@ -95,10 +94,10 @@ public:
     ObjectLink& link() { return *link_; }
 
     void announce() {
-        auto* factory = new DmdFactory(link_);
-        const HRESULT registered = CoRegisterClassObject(clsidDmd, factory, CLSCTX_LOCAL_SERVER,
+        // The runtime takes a reference of its own; ours goes with this scope.
+        const platform::ComPtr<IClassFactory> factory(new DmdFactory(link_));
+        const HRESULT registered = CoRegisterClassObject(clsidDmd, factory.get(), CLSCTX_LOCAL_SERVER,
                                                          REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookie_);
-        factory->Release();  // the runtime holds its own reference
         if (FAILED(registered)) platform::throwHresult(registered);
         announced_ = true;
         const HRESULT resumed = CoResumeClassObjects();
@@ -117,11 +116,17 @@ constexpr wchar_t warningText[] =
     L"objects, so manually closing this application may cause those client application(s) to fail.\r\n\r\n"
     L"Are you sure you want to close this application?";
 
+// Between discarding the old server and building the fresh one a reset can
+// fail (no memory left); every reader then takes "no server" as the
+// termination check does: nothing announced, nothing to keep.
 class WindowsAutomationServer final : public AutomationServer {
 public:
-    WindowsAutomationServer() : types_(loadDmdTypes()), current_(makeComServer()) {}
+    WindowsAutomationServer(std::shared_ptr<const DmdTypes> types,
+                            std::function<std::vector<std::string>()> parameters)
+        : types_(std::move(types)), parameters_(std::move(parameters)), current_(makeComServer()) {}
 
     bool initialise() override {
+        if (!current_) return true;
         const ServerStart& start = current_->start();
         switch (start.mode) {
             case StartMode::regServer:
@@ -136,7 +141,9 @@ public:
         }
     }
 
-    bool startedByAutomation() const override { return current_->start().mode == StartMode::automation; }
+    bool startedByAutomation() const override {
+        return current_ && current_->start().mode == StartMode::automation;
+    }
 
     void reset() override {
         current_.reset();
@@ -151,21 +158,29 @@ public:
 
     void serve(DmdController& controller) override {
         controller_ = &controller;
-        current_->link().controller = controller_;
+        if (current_) current_->link().controller = controller_;
     }
 
 private:
     std::unique_ptr<ComServer> makeComServer() {
-        return std::make_unique<ComServer>(startOfThisProgram(), types_, controller_);
+        return std::make_unique<ComServer>(readStartMode(parameters_()), types_, controller_);
     }
 
     std::shared_ptr<const DmdTypes> types_;
+    std::function<std::vector<std::string>()> parameters_;
     DmdController* controller_ = nullptr;
     std::unique_ptr<ComServer> current_;
 };
 
 }  // namespace
 
-std::unique_ptr<AutomationServer> makeAutomationServer() { return std::make_unique<WindowsAutomationServer>(); }
+std::unique_ptr<AutomationServer> makeAutomationServer() {
+    return makeAutomationServer(loadDmdTypes(), parametersOfThisProgram);
+}
+
+std::unique_ptr<AutomationServer> makeAutomationServer(std::shared_ptr<const DmdTypes> types,
+                                                       std::function<std::vector<std::string>()> parameters) {
+    return std::make_unique<WindowsAutomationServer>(std::move(types), std::move(parameters));
+}
 
 }  // namespace zelk::control

@@ -7,7 +7,7 @@ namespace zelk::control {
 namespace {
 
 constexpr wchar_t formClass[] = L"TDMDForm";
-constexpr wchar_t applicationClass[] = L"TApplication";
+constexpr wchar_t applicationClass[] = L"ZelkDMDControlApplication";
 constexpr int clientWidth = 435;
 constexpr int clientHeight = 171;
 

@@ -124,6 +124,9 @@ TEST(ControlProgramAutomation, AnEarlyBoundClientPutsAPictureOnTheDevice) {
     EXPECT_EQ(dmd->DMDPlay(Bstr(picture).get()), S_OK);
     EXPECT_EQ(dmd->DMDSetFPS(25), S_OK);
     EXPECT_EQ(dmd->DMDDelayOpen(-1), S_OK);
+    LPOLESTR name = const_cast<LPOLESTR>(L"DMDOpen");
+    DISPID id = 0;
+    EXPECT_EQ(dmd->GetIDsOfNames(iidDmd, &name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);  // only IID_NULL is meant
     EXPECT_EQ(dmd->DMDClose(), S_OK);
     EXPECT_EQ(server.exitCode(), 0u);
     EXPECT_EQ(recordOfDevice(), "loaded\n" + openRecord + "Render_RGB24 128 32 " + frame + "\nClose\n");

@@ -110,11 +110,11 @@ TEST(ControlProgram, EndsWithStatusZeroOnEveryOtherRoad) {
         LPARAM lParam;
     } cases[] = {
         {L"TDMDForm", WM_CLOSE, 0, 0},
-        {L"TApplication", WM_CLOSE, 0, 0},
+        {L"ZelkDMDControlApplication", WM_CLOSE, 0, 0},
         {L"TDMDForm", WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
         {L"TDMDForm", WM_ENDSESSION, FALSE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
         {L"TDMDForm", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
-        {L"TApplication", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+        {L"ZelkDMDControlApplication", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "message " << c.message << " wParam " << c.wParam);

@@ -55,9 +55,6 @@ public:
     void GiFTimerTimer() noexcept { media_.GiFTimerTimer(); }
     void capTimerTimer() noexcept { mirror_.capTimerTimer(); }
 
-    const MediaPlayer& media() const { return media_; }
-    const ScreenMirror& mirror() const { return mirror_; }
-
 private:
     ControllerServices services_;
     MediaPlayer media_;

@@ -4,21 +4,16 @@
 
 #include "control/dmd_output.h"
 #include "control/window_wait.h"
-#include "core/area_average.h"
 
 namespace zelk::control {
 
 namespace {
 
-bool readReduced(CapturedWindow& window, WindowPixels& pixels, Bitmap24& target) noexcept {
+bool readReduced(CapturedWindow& window, AreaAverager& average, Bitmap24& target) noexcept {
     try {
+        BgraView pixels;
         if (!window.read(pixels)) return false;
-        // A read that claims more pixels than it delivered is not trusted.
-        if (pixels.width <= 0 || pixels.height <= 0 ||
-            pixels.pixels.size() / 4 / static_cast<size_t>(pixels.width) < static_cast<size_t>(pixels.height))
-            return false;
-        areaAverage({pixels.width, pixels.height, pixels.pixels.data(), static_cast<size_t>(pixels.width) * 4},
-                    target);
+        average(pixels, target);
         return true;
     } catch (...) {
         return false;  // a window of a size we cannot take counts as unreadable
@@ -61,8 +56,8 @@ void ScreenMirror::StopMirror() noexcept {
 
 void ScreenMirror::capTimerTimer() noexcept {
     if (!mirrorBitmap_) return;
-    if (mirrorWindow_) readReduced(*mirrorWindow_, pixels_, *mirrorBitmap_);
-    if (overlayWindow_ && readReduced(*overlayWindow_, pixels_, overlayBitmap_))
+    if (mirrorWindow_) readReduced(*mirrorWindow_, mirrorAverage_, *mirrorBitmap_);
+    if (overlayWindow_ && readReduced(*overlayWindow_, overlayAverage_, overlayBitmap_))
         layOver(overlayBitmap_, *mirrorBitmap_);
     SendFrameToDmd(device_, viewOf(*mirrorBitmap_));
 }

@@ -15,6 +15,7 @@
 #include "control/dmd_device.h"
 #include "control/timer.h"
 #include "control/window_capture.h"
+#include "core/area_average.h"
 #include "core/bitmap24.h"
 
 namespace zelk::control {
@@ -40,11 +41,7 @@ public:
     // picture again, a missing overlay simply covers nothing.
     void capTimerTimer() noexcept;
 
-    bool mirrorHeld() const { return mirrorWindow_ != nullptr; }
-    bool overlayHeld() const { return overlayWindow_ != nullptr; }
-
 private:
-    void readOverlay() noexcept;
 
     WindowCapture& windows_;
     MainThreadWait& wait_;
@@ -56,7 +53,8 @@ private:
     // read sends the previous picture again.
     std::optional<Bitmap24> mirrorBitmap_;
     Bitmap24 overlayBitmap_;
-    WindowPixels pixels_;  // one buffer for every read, kept between ticks
+    // One for each window, which may differ in size: a tick allocates nothing.
+    AreaAverager mirrorAverage_, overlayAverage_;
 };
 
 }  // namespace zelk::control

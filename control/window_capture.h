@@ -4,32 +4,28 @@
 // device context when it finds the window, keeps it with the window handle and
 // releases it against that window when the object is destroyed; each read
 // copies the whole window, frame included, at its current size into a 32-bit
-// DIB section. Tests use a fake.
+// DIB section, which it keeps (with its memory DC) while the window's size
+// stays, and hands out a view of the section's bits. Tests use a fake.
 //
 // POSIX has no such windows: there the capture finds nothing and the wait
 // only sleeps on a steady clock, with no messages to serve.
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "core/area_average.h"
 
 namespace zelk::control {
-
-// One read of a window: its whole rectangle at its own size, 32 bits per
-// pixel (blue, green, red, unused), rows from the top, packed.
-struct WindowPixels {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> pixels;  // width * height * 4 bytes
-};
 
 class CapturedWindow {
 public:
     virtual ~CapturedWindow() = default;
-    // Reads the window as it is now. Returns false, leaving into as it was
-    // (apart from its buffer's contents), when the window has gone, has no
-    // area or cannot be read. Never raises: a tick must go on.
-    virtual bool read(WindowPixels& into) noexcept = 0;
+    // Reads the window as it is now: into then views its whole rectangle at
+    // its own size, 32 bits per pixel (blue, green, red, unused), rows from
+    // the top, until the next read or until this object goes. Returns false
+    // (into as it was) when the window has gone, has no area or cannot be
+    // read. Never raises: a tick must go on.
+    virtual bool read(BgraView& into) noexcept = 0;
 };
 
 class WindowCapture {

@@ -16,11 +16,7 @@ namespace {
 // keeps every weighted sum far inside 64 bits.
 constexpr int64_t kMaxSourceSide = 65535;
 
-// The source pixels one target pixel covers along one axis, with their weights.
-struct AxisSpan {
-    int32_t first = 0;
-    std::vector<uint16_t> weights;  // one per source pixel from first on
-};
+using AxisSpan = AreaAverageSpan;
 
 // Source pixel i spans [i * n, (i + 1) * n) and target pixel t spans
 // [t * N, (t + 1) * N) in units of 1/n source pixel; a weight is their overlap.
@@ -134,17 +130,29 @@ void checkSizes(const BgraView& source, const Bitmap24& target) {
 
 }  // namespace
 
-void areaAverage(const BgraView& source, Bitmap24& target) {
+void areaAverage(const BgraView& source, Bitmap24& target) { AreaAverager()(source, target); }
+
+void AreaAverager::operator()(const BgraView& source, Bitmap24& target) {
     checkSizes(source, target);
-    const std::vector<AxisSpan> columns = axisSpans(source.width, target.width);
-    const std::vector<AxisSpan> rows = axisSpans(source.height, target.height);
+    // A size is recorded only once everything made for it is in place.
+    if (source.width != sourceWidth_ || target.width != targetWidth_) {
+        sourceWidth_ = 0;
+        columns_ = axisSpans(source.width, target.width);
+        sums_.assign(static_cast<size_t>(source.width) * 4, 0u);
+        sourceWidth_ = source.width;
+        targetWidth_ = target.width;
+    }
+    if (source.height != sourceHeight_ || target.height != targetHeight_) {
+        sourceHeight_ = 0;
+        rows_ = axisSpans(source.height, target.height);
+        sourceHeight_ = source.height;
+        targetHeight_ = target.height;
+    }
     const uint64_t area = static_cast<uint64_t>(source.width) * static_cast<uint64_t>(source.height);
-    const size_t rowBytes = static_cast<size_t>(source.width) * 4;
-    std::vector<uint32_t> sums(rowBytes);
     // Down the rows first, over whole contiguous source rows, then across.
     for (int32_t y = 0; y < target.height; ++y) {
-        sumRows(source, rows[static_cast<size_t>(y)], static_cast<uint16_t>(target.height), sums);
-        averageColumns(sums, columns, area, target.row(y));
+        sumRows(source, rows_[static_cast<size_t>(y)], static_cast<uint16_t>(target.height), sums_);
+        averageColumns(sums_, columns_, area, target.row(y));
     }
 }
 

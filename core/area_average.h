@@ -15,6 +15,7 @@
 // the target works too: then one source pixel spreads over several targets.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/bitmap24.h"
 
@@ -35,6 +36,27 @@ struct BgraView {
 // side) with the area average of source. Throws zelk::Error for an empty or
 // inconsistent source or a target size out of range; target is then unchanged.
 void areaAverage(const BgraView& source, Bitmap24& target);
+
+// The source pixels one target pixel covers along one axis, with their
+// weights (AreaAverager keeps them).
+struct AreaAverageSpan {
+    int32_t first = 0;
+    std::vector<uint16_t> weights;  // one per source pixel from first on
+};
+
+// areaAverage for a caller that averages again and again (the mirror's
+// ticks): the spans and the row sums are kept and made anew only when the
+// source or the target size changes, so that a source of unchanged size is
+// averaged without allocating.
+class AreaAverager {
+public:
+    void operator()(const BgraView& source, Bitmap24& target);
+
+private:
+    int32_t sourceWidth_ = 0, sourceHeight_ = 0, targetWidth_ = 0, targetHeight_ = 0;
+    std::vector<AreaAverageSpan> columns_, rows_;
+    std::vector<uint32_t> sums_;
+};
 
 // The row loops in use. The best the processor has is chosen; tests and the
 // benchmark choose others to check and measure each of them.

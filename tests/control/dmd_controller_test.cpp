@@ -55,17 +55,17 @@ TEST(DmdController, MethodsReachTheirOperations) {
     c.files.contents["C:\\media\\game.png"] = {1};
     c.pictures.picture = {128, 32, std::vector<uint8_t>(128 * 32 * 4, 0)};
     c.controller.DMDPlay("C:\\media\\game");
-    EXPECT_EQ(c.device.count(Kind::Render), 1u);
-    EXPECT_EQ(c.controller.media().currentMediaFile(), "C:\\media\\game.png");
+    EXPECT_EQ(c.device.count(Kind::Render), 1u);  // the picture found and shown
 
-    c.windows.windows[kMirrorWindowTitle] = test::FakeWindowCapture::solid(4, 4, 0, 0, 1);
+    auto screen = test::FakeWindowCapture::solid(4, 4, 0, 0, 1);
+    c.windows.windows[kMirrorWindowTitle] = screen;
     c.windows.windows[kOverlayWindowTitle] = test::FakeWindowCapture::solid(4, 4, 0, 0, 1);
     c.controller.DMDTextMirror();
     c.controller.DMDStartMirror();
     c.controller.capTimerTimer();
     EXPECT_EQ(c.device.count(Kind::Render), 2u);
     c.controller.DMDStopMirror();
-    EXPECT_FALSE(c.capTimer.enabled() || c.controller.mirror().mirrorHeld());
+    EXPECT_FALSE(c.capTimer.enabled() || screen->held);
     EXPECT_TRUE(c.shell.empty());
 }
 

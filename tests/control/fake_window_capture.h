@@ -13,9 +13,13 @@
 namespace zelk::test {
 
 struct FakeWindow {
-    control::WindowPixels pixels;
+    struct {
+        int32_t width = 0, height = 0;
+        std::vector<uint8_t> pixels;  // blue, green, red, unused; packed rows
+    } pixels;
     bool readable = true;
     int reads = 0;
+    int held = 0;      // captured handles of it alive now
     int released = 0;  // how many captured handles of it were let go
 };
 
@@ -44,12 +48,16 @@ public:
 private:
     class Handle final : public control::CapturedWindow {
     public:
-        explicit Handle(std::shared_ptr<FakeWindow> window) : window_(std::move(window)) {}
-        ~Handle() override { ++window_->released; }
-        bool read(control::WindowPixels& into) noexcept override {
+        explicit Handle(std::shared_ptr<FakeWindow> window) : window_(std::move(window)) { ++window_->held; }
+        ~Handle() override {
+            --window_->held;
+            ++window_->released;
+        }
+        bool read(BgraView& into) noexcept override {
             ++window_->reads;
             if (!window_->readable) return false;
-            into = window_->pixels;
+            const auto& p = window_->pixels;
+            into = {p.width, p.height, p.pixels.data(), static_cast<size_t>(p.width) * 4};
             return true;
         }
 

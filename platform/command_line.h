@@ -11,9 +11,9 @@ namespace zelk::platform {
 // The arguments after the program's name.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
-// An argument as a program hands it to a DLL's narrow (char*) entry point:
-// in the ANSI code page on Windows, as it is elsewhere. None when the code
-// page lacks one of its characters.
+// An argument as a host hands it to the plug-in's narrow (char*) entry
+// points: in the ANSI code page on Windows, in Latin-1 on Linux (the Linux
+// plug-in's stand-in for it). None when that lacks one of its characters.
 std::optional<std::string> narrowArgument(const std::string& utf8);
 
 }  // namespace zelk::platform

@@ -3,7 +3,6 @@
 // files are refused by name.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -55,8 +55,7 @@ expect() {
 expect 0 out "2.bmp: 8x4, region x 1-4, y 1-2 (4x2), 2 dots lit" check good
 expect 0 out "2 pictures loaded, matching on; 0 errors, 0 warnings" check good/ZelkCapture
 expect 1 out "error: 3.bmp is missing, which ends the set at picture 2: 1 later picture is ignored (4.bmp)" check gap
-# 4.BMP after the gap: under the gap where letter case does not count
-# (Windows), never loaded where it counts (Linux).
+# 4.BMP after the gap: under the gap where letter case does not count (Windows), misnamed where it does.
 cp -r gap gapcase && mv gapcase/ZelkCapture/4.bmp gapcase/ZelkCapture/4.BMP
 [ ${#tool[@]} -gt 1 ] && found="1 later picture is ignored (4.BMP)" || found="4.BMP is never loaded: the plug-in asks"
 expect 1 out "$found" check gapcase

@@ -126,8 +126,8 @@ public:
         progress_.clear();
         if (options_.explain) explanation_.print(stdout, capture, frames);
         if (options_.sheetFile.empty()) return;
-        platform::writeToFile(options_.sheetFile, encodePng(drawContactSheet(sheet_.tiles(), sheet_.sends(), sheet_.pixelsCapped())),
-                              platform::WriteMode::createOrTruncate);
+        const Bitmap24 sheet = drawContactSheet(sheet_.tiles(), sheet_.sends(), sheet_.pixelsCapped());
+        platform::writeToFile(options_.sheetFile, encodePng(sheet), platform::WriteMode::createOrTruncate);
         const uint64_t leftOut = sheet_.sends() - sheet_.tiles().size();
         if (leftOut > 0) {
             std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out%s\n",

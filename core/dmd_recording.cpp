@@ -18,18 +18,25 @@ void appendU16(std::string& out, uint16_t value) {
     out += static_cast<char>(value >> 8);
 }
 
+void appendI32(std::string& out, int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((bits >> shift) & 0xFF);
+}
+
 }  // namespace
 
 bool hasMagic(std::span<const uint8_t> start) {
     return start.size() >= sizeof kMagic && std::memcmp(start.data(), kMagic, sizeof kMagic) == 0;
 }
 
-void appendHeader(std::string& out, uint16_t width, uint16_t height) {
+void appendHeader(std::string& out, uint16_t width, uint16_t height, const MatchStart& start) {
     out.append(reinterpret_cast<const char*>(kMagic), sizeof kMagic);
     appendU16(out, kVersion);
     appendU16(out, width);
     appendU16(out, height);
     appendU16(out, 0);  // reserved
+    appendI32(out, start.frameCounter);
+    appendI32(out, start.matchReset);
 }
 
 void appendFrameRecord(std::string& out, const uint8_t* rgb, size_t bytes) {
@@ -42,8 +49,9 @@ void appendRepeatRecord(std::string& out, uint32_t count) {
     for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((count >> shift) & 0xFF);
 }
 
-Encoder::Encoder(uint16_t width, uint16_t height) : frameBytes_(recording::frameBytes(width, height)) {
-    appendHeader(output_, width, height);
+Encoder::Encoder(uint16_t width, uint16_t height, const MatchStart& start)
+    : frameBytes_(recording::frameBytes(width, height)) {
+    appendHeader(output_, width, height, start);
 }
 
 const uint8_t* Encoder::last() const {
@@ -92,18 +100,26 @@ size_t SpanSource::read(uint8_t* into, size_t count) {
 
 Reader::Reader(Source& source, std::string name) : source_(source), name_(std::move(name)) {
     uint8_t header[kHeaderBytes];
-    const size_t got = source_.read(header, sizeof header);
+    size_t got = source_.read(header, kVersion1HeaderBytes);
     if (!hasMagic({header, got})) refuse("is not a frame recording");
-    if (got < sizeof header) refuse("ends inside its header");
+    if (got < kVersion1HeaderBytes) refuse("ends inside its header");
     const ByteReader fields({header, sizeof header});
-    if (fields.u16(4) != kVersion) refuse("has recording version " + std::to_string(fields.u16(4)) + ", not 1");
+    const uint16_t version = fields.u16(4);
+    if (version != 1 && version != kVersion) {
+        refuse("has recording version " + std::to_string(version) + ", not 1 or 2");
+    }
+    if (version == kVersion) {
+        got += source_.read(header + got, kHeaderBytes - got);
+        if (got < kHeaderBytes) refuse("ends inside its header");
+        matchStart_ = MatchStart{fields.i32(12), fields.i32(16)};
+    }
     width_ = fields.u16(6);
     height_ = fields.u16(8);
     if (width_ < 1 || height_ < 1 || width_ > kMaxSide || height_ > kMaxSide) {
         refuse("has frames of " + std::to_string(width_) + "x" + std::to_string(height_) +
                ", not 1 to 4096 dots a side");
     }
-    completeBytes_ = kHeaderBytes;
+    completeBytes_ = got;
 }
 
 void Reader::refuse(const std::string& why) const {

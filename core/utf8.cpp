@@ -92,4 +92,13 @@ std::string latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::optional<std::string> utf8ToLatin1(std::string_view text) {
+    std::string out;
+    for (const char16_t unit : utf8ToUtf16(text)) {
+        if (unit > 0xFF) return std::nullopt;
+        out.push_back(static_cast<char>(unit));
+    }
+    return out;
+}
+
 }  // namespace zelk

@@ -211,6 +211,7 @@ void DmdDriver::Render_RGB24(uint16_t width, uint16_t height, const uint8_t* fra
 
 void DmdDriver::setMatchReset(int32_t value) { state_->plugin.matchReset = value; }
 int32_t DmdDriver::matchReset() const { return state_->plugin.matchReset; }
+void DmdDriver::setFrameCounter(int32_t value) { state_->plugin.frameCounter = value; }
 bool DmdDriver::captureActive() const { return state_->plugin.captureActive; }
 const Bitmap24* DmdDriver::frameBitmap() const {
     return state_->frameBitmap ? &*state_->frameBitmap : nullptr;

@@ -29,6 +29,8 @@ public:
     // For the tool and the tests: what Open would read from the settings.
     void setMatchReset(int32_t value);
     int32_t matchReset() const;
+    // Where the matching's frame counter stands, as a recording's start gives it.
+    void setFrameCounter(int32_t value);
     bool captureActive() const;
     // The frame bitmap (BGR, rows from the top), or null before the first
     // frame taken in.

@@ -83,7 +83,7 @@ void FrameRecorder::begin(uint16_t width, uint16_t height) {
     const std::string folder = state_.pluginFolder + kFolderName;
     files.createFolder(folder);
     path_ = freePath(folder + files.pathSeparator());
-    encoder_.emplace(width, height);
+    encoder_.emplace(width, height, recording::MatchStart{state_.frameCounter, state_.matchReset});
     width_ = width;
     height_ = height;
     encoder_->reserve(kBufferBytes + 1 + encoder_->frameBytes() + 2 * recording::kRepeatRecordBytes);

@@ -2,7 +2,9 @@
 // FrameRecorder: while RECORD=1, each game start begins a recording in the
 // folder ZelkRecord beside the plug-in, "<game>-YYYYMMDD-HHMMSS.zdr" by the
 // local start time, and every frame the plug-in takes in is added to it
-// (core/dmd_recording.h). The file is created at the game's first frame.
+// (core/dmd_recording.h). The file is created at the game's first frame,
+// with the frame counter and MATCHRESET that frame meets, so that a replay
+// re-arms triggers on the frames the plug-in did.
 //
 // The host's thread must not wait on the disk for long: records collect in a
 // buffer that is written when it fills, at Close, at the next game start and

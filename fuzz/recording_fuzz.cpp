@@ -1,5 +1,6 @@
 #include "fuzz/recording_fuzz.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ void require(bool condition, const char* what) {
 // check a second encoding without keeping hundreds of copies of one frame.
 struct Frames {
     uint16_t width = 0, height = 0;
+    std::optional<recording::MatchStart> start;
     std::vector<std::vector<uint8_t>> distinct;
     std::vector<uint64_t> shown;  // times each distinct frame was shown in a row
     bool cut = false;
@@ -30,7 +32,7 @@ constexpr uint64_t kMaxFrames = 100000;
 Frames readAll(std::span<const uint8_t> data) {
     recording::SpanSource source(data);
     recording::Reader reader(source, "fuzz.zdr");
-    Frames frames{reader.width(), reader.height(), {}, {}, false, 0, false};
+    Frames frames{reader.width(), reader.height(), reader.matchStart(), {}, {}, false, 0, false};
     const size_t bytes = recording::frameBytes(reader.width(), reader.height());
     uint64_t total = 0;
     while (const uint8_t* rgb = reader.next()) {
@@ -67,7 +69,9 @@ void fuzz(std::span<const uint8_t> data) {
     require(first.completeBytes <= data.size(), "more complete bytes than the data");
     require(first.cut == (first.completeBytes < data.size()), "cut reported wrongly");
 
-    recording::Encoder encoder(first.width, first.height);
+    // A version 1 file comes back as version 2, with the start a replay assumes for it.
+    const recording::MatchStart start = first.start.value_or(recording::MatchStart{});
+    recording::Encoder encoder(first.width, first.height, start);
     for (size_t i = 0; i < first.distinct.size(); ++i) {
         for (uint64_t n = 0; n < first.shown[i]; ++n) {
             if (encoder.repeatsLast(first.distinct[i].data())) {
@@ -81,6 +85,7 @@ void fuzz(std::span<const uint8_t> data) {
     const std::string& bytes = encoder.output();
     const Frames again = readAll({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
     require(!again.cut && again.completeBytes == bytes.size(), "an encoding read back as cut");
+    require(again.start == start, "the matching's start changed by a second encoding");
     require(again.distinct == first.distinct && again.shown == first.shown, "frames changed by a second encoding");
 }
 

@@ -14,6 +14,7 @@ namespace {
 int openFlags(WriteMode mode) {
     switch (mode) {
         case WriteMode::createOrTruncate: return O_WRONLY | O_CREAT | O_TRUNC;
+        case WriteMode::createNew: return O_WRONLY | O_CREAT | O_EXCL;
         case WriteMode::appendExisting: return O_WRONLY | O_APPEND;
         case WriteMode::appendOrCreate: return O_WRONLY | O_CREAT | O_APPEND;
     }
@@ -30,7 +31,8 @@ void writeToFile(const std::string& path, const std::string& text, WriteMode mod
     // O_NONBLOCK: a pipe under the name is not waited on for a reader.
     Descriptor file(::open(path.c_str(), openFlags(mode) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644));
     if (!file.valid()) {
-        if (mode == WriteMode::createOrTruncate) fail("EFCreateError", "Cannot create file", path, errno);
+        const bool fresh = mode == WriteMode::createOrTruncate || mode == WriteMode::createNew;
+        if (fresh) fail("EFCreateError", "Cannot create file", path, errno);
         fail("EFOpenError", "Cannot open file", path, errno);
     }
     size_t done = 0;

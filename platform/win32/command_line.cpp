@@ -23,4 +23,11 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return args;
 }
 
+std::optional<std::string> narrowArgument(const std::string& utf8) {
+    std::string ansi = utf8ToAnsi(utf8);
+    // The conversion puts a best fit or '?' for a missing character.
+    if (ansiToUtf8(ansi) != utf8) return std::nullopt;
+    return ansi;
+}
+
 }  // namespace zelk::platform

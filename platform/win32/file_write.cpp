@@ -19,6 +19,7 @@ namespace {
 DWORD disposition(WriteMode mode) {
     switch (mode) {
         case WriteMode::createOrTruncate: return CREATE_ALWAYS;
+        case WriteMode::createNew: return CREATE_NEW;
         case WriteMode::appendExisting: return OPEN_EXISTING;
         case WriteMode::appendOrCreate: return OPEN_ALWAYS;
     }
@@ -28,7 +29,7 @@ DWORD disposition(WriteMode mode) {
 }  // namespace
 
 void writeToFile(const std::string& path, const std::string& bytes, WriteMode mode) {
-    const bool fresh = mode == WriteMode::createOrTruncate;
+    const bool fresh = mode == WriteMode::createOrTruncate || mode == WriteMode::createNew;
     FileHandle file(CreateFileW(utf8ToWide(path).c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition(mode),
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -16,7 +16,7 @@ namespace {
 constexpr uint16_t kWidth = 2, kHeight = 1;
 
 std::string encode(const std::string& letters) {
-    recording::Encoder encoder(kWidth, kHeight);
+    recording::Encoder encoder(kWidth, kHeight, {7, 5});
     for (const char letter : letters) {
         const std::vector<uint8_t> frame(encoder.frameBytes(), static_cast<uint8_t>(letter));
         if (encoder.repeatsLast(frame.data())) {
@@ -32,6 +32,7 @@ std::string encode(const std::string& letters) {
 struct ReadBack {
     std::string letters;
     bool cut = false;
+    std::optional<recording::MatchStart> start;
 };
 
 ReadBack readBack(const std::string& bytes) {
@@ -40,6 +41,7 @@ ReadBack readBack(const std::string& bytes) {
     ReadBack out;
     while (const uint8_t* rgb = reader.next()) out.letters += static_cast<char>(rgb[0]);
     out.cut = reader.cut();
+    out.start = reader.matchStart();
     return out;
 }
 
@@ -48,7 +50,12 @@ TEST(Recording, FramesComeBackWithEveryRepeatCounted) {
         const std::string bytes = encode(letters);
         EXPECT_EQ(readBack(bytes).letters, letters);
         EXPECT_FALSE(readBack(bytes).cut) << letters;
+        EXPECT_EQ(readBack(bytes).start, (recording::MatchStart{7, 5}));
     }
+    // Version 1: a 12-byte header without the matching's start.
+    const std::string version1 = "ZDR\x1a\x01" + encode("ABB").substr(5, 7) + encode("ABB").substr(20);
+    EXPECT_EQ(readBack(version1).letters, "ABB");
+    EXPECT_FALSE(readBack(version1).start);
     // Runs are stored once: "AAAA" is the header, one frame and one repeat.
     EXPECT_EQ(encode("AAAA").size(), recording::kHeaderBytes + 1 + 6 + recording::kRepeatRecordBytes);
 }
@@ -57,13 +64,13 @@ TEST(Recording, FramesComeBackWithEveryRepeatCounted) {
 // record counts, and the reader says the file was cut unless it ends between
 // records.
 TEST(Recording, ACutFileGivesItsCompleteRecords) {
-    const std::string bytes = encode("AAB");  // header 12, F 7 (to 19), R 5 (to 24), F 7 (to 31)
+    const std::string bytes = encode("AAB");  // header 20, F 7 (to 27), R 5 (to 32), F 7 (to 39)
     const struct {
         size_t length;
         std::string letters;
         bool cut;
-    } cases[] = {{12, "", false}, {13, "", true}, {18, "", true}, {19, "A", false}, {23, "A", true},
-                 {24, "AA", false}, {30, "AA", true}, {31, "AAB", false}};
+    } cases[] = {{20, "", false}, {21, "", true}, {26, "", true}, {27, "A", false}, {31, "A", true},
+                 {32, "AA", false}, {38, "AA", true}, {39, "AAB", false}};
     for (const auto& c : cases) {
         const ReadBack got = readBack(bytes.substr(0, c.length));
         EXPECT_EQ(got.letters, c.letters) << c.length;
@@ -87,12 +94,13 @@ TEST(Recording, BrokenFilesAreRefusedByName) {
         {"", "is not a frame recording"},
         {"BM" + good.substr(2), "is not a frame recording"},
         {header.substr(0, 11), "ends inside its header"},
-        {withField(4, 2), "has recording version 2, not 1"},
+        {header.substr(0, 19), "ends inside its header"},
+        {withField(4, 3), "has recording version 3, not 1 or 2"},
         {withField(6, 0), "has frames of 0x1"},
         {withField(8, 4097), "has frames of 2x4097"},
-        {header + "R\x01\x00\x00\x00" + good.substr(12), "repeats a frame before its first frame"},
-        {good + std::string("R\0\0\0\0", 5), "has a repeat of 0 frames at offset 26"},
-        {good + "X", "has an unknown record (byte 88) at offset 26"},
+        {header + "R\x01\x00\x00\x00" + good.substr(20), "repeats a frame before its first frame"},
+        {good + std::string("R\0\0\0\0", 5), "has a repeat of 0 frames at offset 34"},
+        {good + "X", "has an unknown record (byte 88) at offset 34"},
     };
     for (const auto& c : cases) {
         try {

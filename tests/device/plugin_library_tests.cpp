@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 
 #include "dmddevice.h"
 #include "fake_platform.h"
@@ -142,42 +143,47 @@ TEST(PluginLibrary, SurvivesALostLogAndHostileCalls) {
 }
 
 // Recorded with RECORD=1, then replayed by zelkdmd: the same triggers on the
-// same frames as the live run, repeats counted as frames.
+// same frames as the live run, repeats counted as frames, also for the second
+// game of a session, which meets the frame counter where the first left it.
 TEST(PluginLibrary, ARecordingReplaysToTheLiveTriggers) {
     Installed installed;
     installed.trigger("game01", 1, kLogo);
-    std::ofstream(installed.dir.path() + "dmddevicezelk.ini") << "[SETTINGS]\r\nMATCHRESET=2\r\nRECORD=1\r\n";
-    std::string live;
+    installed.trigger("game02", 1, kLogo);
+    std::ofstream(installed.dir.path() + "dmddevicezelk.ini") << "[SETTINGS]\r\nMATCHRESET=5\r\nRECORD=1\r\n";
+    std::map<std::string, std::string> live;
     {
         Plugin plugin(installed.library);
         plugin.open();
-        plugin.setGameName("game01", 6);
-        const std::string frames = "BLLLLLBBLLLB";
-        for (size_t n = 1; n <= frames.size(); ++n) {
-            const size_t sent = installed.player().size();
-            plugin.frame(frames[n - 1] == 'L' ? kLogo : kBlank);
-            if (installed.player().size() > sent) live += std::to_string(n) + " D1\n";
+        for (const auto& [game, frames] : {std::pair<std::string, std::string>{"game01", "BLLLLLBBL"},
+                                           {"game02", "LLLLLLLLLLLLB"}}) {
+            plugin.setGameName(game.c_str(), static_cast<int>(game.size()));
+            for (size_t n = 1; n <= frames.size(); ++n) {
+                const size_t sent = installed.player().size();
+                plugin.frame(frames[n - 1] == 'L' ? kLogo : kBlank);
+                if (installed.player().size() > sent) live[game] += std::to_string(n) + " D1\n";
+            }
         }
         // Close writes the buffer. (The unload would too, but this library
         // is never unloaded by dlclose: its C++ runtime has GNU unique
         // symbols; the Windows tests unload theirs.)
         plugin.close();
     }
-    ASSERT_EQ(live, "2 D1\n3 D1\n6 D1\n9 D1\n");
-    std::vector<std::filesystem::path> recordings;
+    ASSERT_EQ(live["game01"], "2 D1\n6 D1\n");
+    ASSERT_EQ(live["game02"], "1 D1\n3 D1\n9 D1\n");
+    const std::filesystem::directory_iterator recordings(installed.dir.path() + "ZelkRecord");
+    ASSERT_EQ(std::distance(recordings, std::filesystem::directory_iterator()), 2);
     for (const auto& entry : std::filesystem::directory_iterator(installed.dir.path() + "ZelkRecord")) {
-        recordings.push_back(entry.path());
+        const std::string game = entry.path().filename().string().substr(0, 6);
+        const std::string command = std::string(ZELK_ZELKDMD_PATH) + " replay --media-root '" + installed.dir.path() +
+                                    "media' --game " + game + " '" + entry.path().string() + "'";
+        std::FILE* replay = ::popen(command.c_str(), "r");
+        ASSERT_NE(replay, nullptr);
+        std::string replayed;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, replay) != nullptr) replayed += buffer;
+        EXPECT_EQ(::pclose(replay), 0);
+        EXPECT_EQ(replayed, live[game]) << entry.path();
     }
-    ASSERT_EQ(recordings.size(), 1u);
-    const std::string command = std::string(ZELK_ZELKDMD_PATH) + " replay --media-root '" + installed.dir.path() +
-                                "media' --game game01 --match-reset 2 '" + recordings[0].string() + "'";
-    std::FILE* replay = ::popen(command.c_str(), "r");
-    ASSERT_NE(replay, nullptr);
-    std::string replayed;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, replay) != nullptr) replayed += buffer;
-    EXPECT_EQ(::pclose(replay), 0);
-    EXPECT_EQ(replayed, live);
 }
 
 // A FIFO under the name of the settings, the log or a trigger picture: each

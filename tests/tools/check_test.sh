@@ -55,6 +55,10 @@ expect() {
 expect 0 out "2.bmp: 8x4, region x 1-4, y 1-2 (4x2), 2 dots lit" check good
 expect 0 out "2 pictures loaded, matching on; 0 errors, 0 warnings" check good/ZelkCapture
 expect 1 out "error: 3.bmp is missing, which ends the set at picture 2: 1 later picture is ignored (4.bmp)" check gap
+# 4.BMP after the gap: under the gap where letter case does not count (Windows), misnamed where it does.
+cp -r gap gapcase && mv gapcase/ZelkCapture/4.bmp gapcase/ZelkCapture/4.BMP
+[ ${#tool[@]} -gt 1 ] && found="1 later picture is ignored (4.BMP)" || found="4.BMP is never loaded: the plug-in asks"
+expect 1 out "$found" check gapcase
 expect 1 err "is not a folder" check nowhere
 expect 2 err "no FOLDER given" check
 expect 2 err "unknown option '--bogus'" check --bogus good
@@ -72,6 +76,11 @@ cp -r good Ωmega
 expect 0 out 'game "Ωmega"' check Ωmega
 expect 0 out "1 of frames 1-1 written" frames Ωmega/ZelkCapture/2.bmp --out Ωshots
 [ -s Ωshots/000001.bmp ] || fail "frames wrote no Ωshots/000001.bmp: $(ls)"
+
+# A game name in the code page (1252) but outside ASCII reaches the plug-in
+# as a host hands it, and finds its folder.
+cp -r good café
+expect 0 out "1 D1" replay --media-root . --game café café/ZelkCapture/1.bmp
 
 # --json: one document that a tool can walk.
 expect 1 out '"usable": false' check --json gap

@@ -31,7 +31,7 @@ size_t countPixels(const Bitmap24& sheet, uint8_t r, uint8_t g, uint8_t b) {
 // first send takes the place of the latest repeat.
 TEST(ContactSheet, KeepsEveryTriggersFirstSend) {
     std::vector<uint8_t> rgb = darkFrame();
-    SheetCollector sheet(3);
+    SheetCollector sheet(3, UINT64_MAX);
     const struct {
         uint64_t frame;
         int trigger;
@@ -49,6 +49,18 @@ TEST(ContactSheet, KeepsEveryTriggersFirstSend) {
         EXPECT_EQ(sheet.tiles()[i].trigger, triggers[i]);
         EXPECT_EQ(sheet.tiles()[i].picture.pixels[2], frames[i]) << "the tile's own frame, stored blue first";
     }
+}
+
+// A bound in pixels leaves out sends of frames too large for it before
+// copying them: here one row of two 128x32 tiles fits, a third or a large frame not.
+TEST(ContactSheet, StopsAtItsPixelBound) {
+    std::vector<uint8_t> rgb(size_t{1024} * 1024 * 3);
+    SheetCollector sheet(64, zelk::tools::sheetPixels(2, kWidth, kHeight));
+    for (const int trigger : {1, 2, 3}) sheet.add(1, trigger, {0, 0, kWidth, kHeight}, kWidth, kHeight, rgb.data());
+    sheet.add(2, 5, {0, 0, 1024, 1024}, 1024, 1024, rgb.data());
+    EXPECT_EQ(sheet.tiles().size(), 2u);
+    EXPECT_EQ(sheet.sends(), 4u);
+    EXPECT_TRUE(sheet.pixelsCapped());
 }
 
 // The outline lies just outside the region, whole, and hides none of its

@@ -91,6 +91,13 @@ frames)
   [ "$(files end)" = "000004.bmp 000005.bmp" ] || fail "a refused run wrote: $(files end)"
   mkdir upper && : >upper/000002.BMP
   expect_refusal 1 "000002.BMP' exists" frames a.rgb --out upper
+  # ... nor one that appears later: 000001.bmp, then 67108863 repeats, the
+  # time for a picture of the last frame to appear before it is written.
+  printf 'ZDR\x1a\x01\x00\x01\x00\x01\x00\x00\x00F\x01\x02\x03R\xff\xff\xff\x03F\x04\x05\x06' >race.zdr
+  timeout 60 bash -c 'until [ -e race/000001.bmp ]; do :; done; echo old >race/67108865.bmp' &
+  expect_refusal 1 "67108865.bmp' appeared while frames were written" frames race.zdr --changed --out race
+  wait
+  [ "$(cat race/67108865.bmp)" = old ] || fail "a picture that appeared meanwhile was written over"
   expect_refusal 1 "--from 7: the inputs hold 6 frames" frames a.rgb "$bmp" --out late --from 7
   expect_refusal 1 "is not a folder" frames a.rgb --out a.rgb
   expect_refusal 1 "cannot be found" frames missing.rgb --out x

@@ -203,8 +203,8 @@ recordings)
     fail "cut recording: exit $(cat "$work/rc"), $(cat "$work/out")"
   grep -qF "recording '$work/cut.zdr' was cut short" "$work/err" && grep -qF "its 101 complete frames" "$work/err" ||
     fail "no warning for the cut recording: $(cat "$work/err")"
-  { header 2; printf F; frames 63; } >"$work/version2.zdr"
-  expect_refusal 1 "version2.zdr\" has recording version 2" "${game[@]}" "$work/version2.zdr"
+  { header 3; printf F; frames 63; } >"$work/version3.zdr"
+  expect_refusal 1 "version3.zdr\" has recording version 3" "${game[@]}" "$work/version3.zdr"
   { header 1; repeat '\x01'; } >"$work/repeat-first.zdr"
   expect_refusal 1 "repeats a frame before its first frame" "${game[@]}" "$work/repeat-first.zdr"
   ;;

@@ -47,6 +47,24 @@ struct Cell {
     int width, height, scale;
 };
 
+struct Layout {
+    Cell cell;
+    int columns, rows;
+    int gridWidth, height;
+};
+
+Layout layOut(size_t tiles, int32_t frameWidth, int32_t frameHeight) {
+    Layout layout{};
+    const int scale = sheetScale(frameWidth, frameHeight);
+    layout.cell = {frameWidth * scale + 2 * kPad, kLabelHeight + frameHeight * scale + 2 * kPad, scale};
+    const int fit = std::max((kMaxSheetWidth - kMargin) / (layout.cell.width + kMargin), 1);
+    layout.columns = std::clamp(static_cast<int>(tiles), 1, fit);
+    layout.rows = (static_cast<int>(tiles) + layout.columns - 1) / layout.columns;
+    layout.gridWidth = kMargin + layout.columns * (layout.cell.width + kMargin);
+    layout.height = kMargin + layout.rows * (layout.cell.height + kMargin) + kFooterHeight;
+    return layout;
+}
+
 // The label above, the frame on black below it.
 void drawTile(Bitmap24& sheet, int x, int y, const SheetTile& tile, const Cell& cell) {
     // Built by appending: GCC 12 warns falsely (-Wrestrict inside libstdc++)
@@ -65,11 +83,11 @@ void drawTile(Bitmap24& sheet, int x, int y, const SheetTile& tile, const Cell& 
     drawOutline(sheet, frameX, frameY, tile.region, cell.scale);
 }
 
-std::string footerText(size_t shown, uint64_t sends) {
+std::string footerText(size_t shown, uint64_t sends, bool pixelsCapped) {
     if (sends == 0) return "NO TRIGGER WAS SENT";
     if (shown == sends) return std::to_string(sends) + (sends == 1 ? " SEND" : " SENDS") + " - ALL SHOWN";
     return std::to_string(shown) + " OF " + std::to_string(sends) + " SENDS SHOWN - " +
-           std::to_string(sends - shown) + " LEFT OUT";
+           std::to_string(sends - shown) + " LEFT OUT" + (pixelsCapped ? " (SHEET SIZE CAPPED)" : "");
 }
 
 }  // namespace
@@ -81,8 +99,13 @@ void SheetCollector::add(uint64_t frame, int trigger, const device::MaskRect& re
     if (sent_.size() <= number) sent_.resize(number + 1);
     const bool first = !sent_[number];
     sent_[number] = true;
-    if (tiles_.size() >= maxTiles_) {
-        if (!first) return;
+    const bool full = tiles_.size() >= maxTiles_;
+    if (full && !first) return;
+    if (!fits(tiles_.size() + (full ? 0 : 1), width, height)) {
+        pixelsCapped_ = true;
+        return;
+    }
+    if (full) {
         // The latest repeat gives its place to a trigger not shown yet.
         const auto isRepeat = [](const SheetTile& tile) { return !tile.firstSend; };
         const auto repeat = std::find_if(tiles_.rbegin(), tiles_.rend(), isRepeat);
@@ -98,32 +121,43 @@ void SheetCollector::add(uint64_t frame, int trigger, const device::MaskRect& re
     tiles_.push_back(std::move(tile));
 }
 
+// Whether a sheet of that many tiles, one of them this frame's, stays
+// within the pixel bound; before any tile is made.
+bool SheetCollector::fits(size_t tiles, uint16_t width, uint16_t height) const {
+    int32_t frameWidth = width, frameHeight = height;
+    for (const SheetTile& tile : tiles_) {
+        frameWidth = std::max(frameWidth, tile.picture.width);
+        frameHeight = std::max(frameHeight, tile.picture.height);
+    }
+    return sheetPixels(tiles, frameWidth, frameHeight) <= maxPixels_;
+}
+
+uint64_t sheetPixels(size_t tiles, int32_t frameWidth, int32_t frameHeight) {
+    const Layout layout = layOut(tiles, frameWidth, frameHeight);
+    // The footer's text is never wider than the widest sheet of small frames.
+    return uint64_t(std::max(layout.gridWidth, kMaxSheetWidth)) * uint64_t(layout.height);
+}
+
 int sheetScale(int32_t frameWidth, int32_t frameHeight) {
     return std::clamp(std::min(512 / std::max(frameWidth, 1), 256 / std::max(frameHeight, 1)), 1, 4);
 }
 
-Bitmap24 drawContactSheet(const std::vector<SheetTile>& tiles, uint64_t sends) {
+Bitmap24 drawContactSheet(const std::vector<SheetTile>& tiles, uint64_t sends, bool pixelsCapped) {
     int32_t frameWidth = 1, frameHeight = 1;
     for (const SheetTile& tile : tiles) {
         frameWidth = std::max(frameWidth, tile.picture.width);
         frameHeight = std::max(frameHeight, tile.picture.height);
     }
-    const int scale = sheetScale(frameWidth, frameHeight);
-    const int cellWidth = frameWidth * scale + 2 * kPad;
-    const int cellHeight = kLabelHeight + frameHeight * scale + 2 * kPad;
-    const int fit = std::max((kMaxSheetWidth - kMargin) / (cellWidth + kMargin), 1);
-    const int columns = std::clamp(static_cast<int>(tiles.size()), 1, fit);
-    const int rows = (static_cast<int>(tiles.size()) + columns - 1) / columns;
-    const std::string footer = footerText(tiles.size(), sends);
+    const Layout layout = layOut(tiles.size(), frameWidth, frameHeight);
+    const std::string footer = footerText(tiles.size(), sends, pixelsCapped);
 
-    const int width = std::max(kMargin + columns * (cellWidth + kMargin),
-                               2 * kMargin + fontTextWidth(footer, kTextScale));
-    Bitmap24 sheet(width, kMargin + rows * (cellHeight + kMargin) + kFooterHeight);
+    const int width = std::max(layout.gridWidth, 2 * kMargin + fontTextWidth(footer, kTextScale));
+    Bitmap24 sheet(width, layout.height);
     fillRect(sheet, 0, 0, sheet.width, sheet.height, kBackground);
     for (size_t i = 0; i < tiles.size(); ++i) {
-        const int x = kMargin + static_cast<int>(i % columns) * (cellWidth + kMargin);
-        const int y = kMargin + static_cast<int>(i / columns) * (cellHeight + kMargin);
-        drawTile(sheet, x, y, tiles[i], {cellWidth, cellHeight, scale});
+        const int x = kMargin + static_cast<int>(i % layout.columns) * (layout.cell.width + kMargin);
+        const int y = kMargin + static_cast<int>(i / layout.columns) * (layout.cell.height + kMargin);
+        drawTile(sheet, x, y, tiles[i], layout.cell);
     }
     drawFontText(sheet, kMargin, sheet.height - kFooterHeight, footer, kTextScale, kText);
     return sheet;

@@ -48,6 +48,13 @@ std::multimap<int, std::string> numberedNames(const std::string& folder) {
     return names;
 }
 
+// Whether asking the system for wanted opens the file name: on Windows
+// "12.BMP" is 12.bmp, on Linux it is not.
+bool opensAs(const std::string& folder, const std::string& name, const std::string& wanted) {
+    std::error_code error;
+    return name == wanted || fs::equivalent(pathOf(folder) / pathOf(name), pathOf(folder) / pathOf(wanted), error);
+}
+
 std::string listed(const std::vector<std::string>& names) {
     std::string text;
     for (size_t i = 0; i < names.size() && i < kNamesListed; ++i) text += (i ? ", " : "") + names[i];
@@ -64,7 +71,7 @@ void addIgnoredFiles(PackCheck& pack, int end) {
         const std::string wanted = device::triggerPictureName(number);
         // On a system where letter case does not count, "2.BMP" is 2.bmp.
         if (number >= 1 && number < end && lowerCase(name) == wanted) continue;
-        if (number == 0 || (name != wanted && number <= device::kMaxTriggerPictures)) {
+        if (number == 0 || (!opensAs(pack.folder, name, wanted) && number <= device::kMaxTriggerPictures)) {
             const std::string why = number == 0                 ? "the numbering starts at 1"
                                     : lowerCase(name) == wanted ? "the plug-in asks for " + wanted +
                                                                       " (letter case counts on this system, "

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/bmp_writer.h"
+#include "core/error.h"
 #include "platform/file_write.h"
 #include "platform/path_kind.h"
 #include "tools/zelkdmd/commands.h"
@@ -161,7 +162,14 @@ void writeFrameBmp(const std::string& path, uint16_t width, uint16_t height, con
         picture.pixels[at + 2] = rgb[at];
     }
     const std::vector<uint8_t> bytes = writeBmp24(picture);
-    platform::writeToFile(path, std::string(bytes.begin(), bytes.end()), platform::WriteMode::createOrTruncate);
+    try {
+        // Only a new file: one may have appeared since the folder was looked at.
+        platform::writeToFile(path, std::string(bytes.begin(), bytes.end()), platform::WriteMode::createNew);
+    } catch (const Error&) {
+        if (platform::pathKind(path) == platform::PathKind::missing) throw;
+        throw Error("EFCreateError", "'" + path + "' appeared while frames were written, and frames are never "
+                                     "written over: stopped there");
+    }
 }
 
 int writeFrames(const FramesOptions& options) {

@@ -32,6 +32,10 @@ constexpr int kInputExit = 1;
 // A sheet of 64 DMD frames at 4x is about 1100 by 5600 pixels: as much as a
 // person scrolls through.
 constexpr size_t kMaxSheetTiles = 64;
+// That sheet is about 6 million pixels; frames so large that the sheet would
+// pass 24 million (72 MiB in memory, one 4096x4096 frame fits) are left out
+// before they are copied.
+constexpr uint64_t kMaxSheetPixels = 24'000'000;
 
 // The plug-in keeps only the part of the name after its last backslash or colon.
 // The path in single quotes. Built by appending: GCC 12 warns falsely
@@ -95,7 +99,7 @@ std::string sheetProblem(const ReplayOptions& options) {
 class ReplayReport {
 public:
     ReplayReport(const ReplayOptions& options, uint64_t totalFrames)
-        : options_(options), sheet_(kMaxSheetTiles), progress_("zelkdmd replay", totalFrames) {}
+        : options_(options), sheet_(kMaxSheetTiles, kMaxSheetPixels), progress_("zelkdmd replay", totalFrames) {}
 
     // sent: the trigger texts the frame sent, in order.
     void frameDone(uint64_t frame, const device::TZelkCapture* capture, const std::vector<std::string>& sent,
@@ -122,12 +126,13 @@ public:
         progress_.clear();
         if (options_.explain) explanation_.print(stdout, capture, frames);
         if (options_.sheetFile.empty()) return;
-        platform::writeToFile(options_.sheetFile, encodePng(drawContactSheet(sheet_.tiles(), sheet_.sends())),
-                              platform::WriteMode::createOrTruncate);
+        const Bitmap24 sheet = drawContactSheet(sheet_.tiles(), sheet_.sends(), sheet_.pixelsCapped());
+        platform::writeToFile(options_.sheetFile, encodePng(sheet), platform::WriteMode::createOrTruncate);
         const uint64_t leftOut = sheet_.sends() - sheet_.tiles().size();
         if (leftOut > 0) {
-            std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out\n",
-                         sheet_.tiles().size(), sheet_.sends(), leftOut);
+            std::fprintf(stderr, "zelkdmd: the sheet shows %zu of %" PRIu64 " sends, %" PRIu64 " left out%s\n",
+                         sheet_.tiles().size(), sheet_.sends(), leftOut,
+                         sheet_.pixelsCapped() ? " (its frames are large: the sheet stops at 24 million pixels)" : "");
         }
     }
 
@@ -170,8 +175,11 @@ int replay(const ReplayOptions& options) {
     ReplayPlayerLink playerLink(options.mediaRoot, [&sent](const std::string& text) { sent.push_back(text); });
     const device::Platform host = device::hostPlatform();
     device::DmdDriver driver({host.files, host.clockAndText, host.settings, playerLink, host.previewWindows});
-    driver.setMatchReset(options.matchReset);
-    driver.SetGameName(options.game.data(), static_cast<int>(options.game.size()));
+    // A recording knows where the plug-in's frame counter stood at its start.
+    const std::optional<recording::MatchStart> start = inputs.front().matchStart;
+    driver.setMatchReset(options.matchReset.value_or(start ? start->matchReset : 30));
+    if (start) driver.setFrameCounter(start->frameCounter);
+    driver.SetGameName(options.hostGame.data(), static_cast<int>(options.hostGame.size()));
 
     ReplayReport report(options, totalFrames);
     uint64_t frameNumber = 0;

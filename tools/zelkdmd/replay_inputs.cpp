@@ -55,11 +55,12 @@ private:
 
 // Runs the reader over the whole recording, handing each frame to sink until
 // it returns false (counting only, when sink is null); gives the frames.
-uint64_t readRecording(const std::string& path, std::FILE* file, bool& cut, FrameSize& size, const FrameSink* sink) {
+uint64_t readRecording(const std::string& path, std::FILE* file, FrameInput& input, const FrameSink* sink) {
     FileSource source(file, path);
     try {
         recording::Reader reader(source, path);
-        size = {reader.width(), reader.height()};
+        input.size = {reader.width(), reader.height()};
+        input.matchStart = reader.matchStart();
         uint64_t frames = 0;
         while (const uint8_t* rgb = reader.next()) {
             ++frames;
@@ -71,7 +72,7 @@ uint64_t readRecording(const std::string& path, std::FILE* file, bool& cut, Fram
                 break;
             }
         }
-        cut = reader.cut();
+        input.cut = reader.cut();
         return frames;
     } catch (const Error& e) {
         throw InputError(e.what());
@@ -82,7 +83,7 @@ FrameInput inspectRecording(const std::string& path, std::FILE* file) {
     FrameInput input;
     input.path = path;
     input.isRecording = true;
-    input.frameCount = readRecording(path, file, input.cut, input.size, nullptr);
+    input.frameCount = readRecording(path, file, input, nullptr);
     if (input.cut) {
         std::fprintf(stderr, "zelkdmd: warning: recording '%s' was cut short (the program writing it ended?); "
                              "its %llu complete frames are used\n",
@@ -163,12 +164,11 @@ void forEachFrame(const FrameInput& input, const FrameSink& sink) {
     if (input.isRecording) {
         // No further than inspected: a recording still growing keeps its count.
         uint64_t left = input.frameCount;
-        bool cut = false;
-        FrameSize size;
+        FrameInput again;
         const FrameSink counted = [&](uint16_t width, uint16_t height, const uint8_t* rgb) {
             return sink(width, height, rgb) && --left > 0;
         };
-        readRecording(input.path, file.get(), cut, size, &counted);
+        readRecording(input.path, file.get(), again, &counted);
         return;
     }
     // One frame in memory at a time: recordings may be long.

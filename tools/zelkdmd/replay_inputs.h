@@ -6,9 +6,12 @@
 // raw RGB24 frames of one size, one after the other.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "core/dmd_recording.h"
 
 namespace zelk::tools {
 
@@ -30,6 +33,7 @@ struct FrameInput {
     bool isRecording = false;    // made by the plug-in with RECORD=1
     bool cut = false;            // a recording that ends inside a record: its complete records count
     FrameSize size;              // the picture's size, or the recording's frame size
+    std::optional<recording::MatchStart> matchStart;  // a recording's, from version 2 on
     uint64_t frameCount = 0;
     std::vector<uint8_t> rgb;    // a BMP picture's one frame, red, green, blue
 };

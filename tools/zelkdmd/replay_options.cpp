@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/command_line.h"
+
 namespace zelk::tools {
 namespace {
 
@@ -42,7 +44,7 @@ const char* const kReplayUsage =
     "  DIR/NAME/ZelkCapture and prints every trigger sent as \"<frame> D<n>\".\n"
     "  FRAME: a BMP picture (one frame), a recording made by the plug-in (RECORD=1)\n"
     "  or a file of raw RGB24 frames of --size (default 128x32).\n"
-    "  --match-reset: frames between re-armings (default 30).\n"
+    "  --match-reset: frames between re-armings (default: the recording's, else 30).\n"
     "  --explain: print instead, for every trigger, the frames it was sent on, and\n"
     "  for a trigger never sent the frame that came nearest to its region.\n"
     "  --sheet: write (or replace) FILE.png, a picture of the frames a trigger was\n"
@@ -83,9 +85,11 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
             options.game = value;
             haveGame = true;
         } else if (arg == "--match-reset") {
-            if (!parseInt32(value, options.matchReset)) {
+            int32_t matchReset = 0;
+            if (!parseInt32(value, matchReset)) {
                 throw UsageError("--match-reset '" + value + "': expected a whole number (32-bit)");
             }
+            options.matchReset = matchReset;
         } else if (arg == "--sheet") {
             if (value.empty()) throw UsageError("--sheet needs a file name");
             options.sheetFile = value;
@@ -95,7 +99,11 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
     }
     if (!haveRoot || options.mediaRoot.empty()) throw UsageError("--media-root DIR is required");
     if (!haveGame || options.game.empty()) throw UsageError("--game NAME is required");
-    if (options.game.size() > kMaxGameNameBytes) {
+    const std::optional<std::string> hostGame = platform::narrowArgument(options.game);
+    if (!hostGame) throw UsageError("--game '" + options.game + "': a host cannot hand this name to the plug-in in "
+                                    "the system's code page");
+    options.hostGame = *hostGame;
+    if (options.hostGame.size() > kMaxGameNameBytes) {
         throw UsageError("--game: a game name has at most " + std::to_string(kMaxGameNameBytes) + " bytes");
     }
     if (options.frameFiles.empty()) throw UsageError("no FRAME file given");

@@ -2,6 +2,7 @@
 // Command line of `zelkdmd replay`:
 //   --media-root DIR --game NAME [--match-reset N] [--size WxH] [--explain] [--sheet FILE.png] FRAME...
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,7 +20,9 @@ public:
 struct ReplayOptions {
     std::string mediaRoot;
     std::string game;
-    int32_t matchReset = 30;   // MATCHRESET when Open finds no settings file
+    std::string hostGame;      // the name as a host hands it to SetGameName (the ANSI code page on Windows)
+    // None: a recording's own, else 30, MATCHRESET when Open finds no settings file.
+    std::optional<int32_t> matchReset;
     FrameSize rawSize;         // 128x32 unless --size says otherwise
     std::vector<std::string> frameFiles;
     bool explain = false;      // stdout carries the explanation instead of the trigger lines

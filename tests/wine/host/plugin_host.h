@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dmddevice.h"
+#include "platform/win32/handles.h"
 
 namespace zelk::wine {
 
@@ -34,9 +35,6 @@ public:
     HMODULE module() const { return module_; }
 
 private:
-    template <typename Function>
-    Function entry(const char* name);
-
     HMODULE module_ = nullptr;
     decltype(&::Open) open_ = nullptr;
     decltype(&::Close) close_ = nullptr;
@@ -49,6 +47,38 @@ private:
     decltype(&::Render_16_Shades) shades16_ = nullptr;
     decltype(&::Render_PM_Alphanumeric_Frame) alphanumeric_ = nullptr;
     decltype(&::Console_Data) consoleData_ = nullptr;
+};
+
+// A PinMAME-style host: it loads the library under this name, needs only
+// the six entry points such a host calls, and plays a game with one byte per
+// dot (4 and 16 shades) from a thread of its own that never initialises COM,
+// about 60 frames a second.
+#ifdef _WIN64
+inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice64.dll";
+#else
+inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice.dll";
+#endif
+// Some frames show a block of the top shade (x 40-63, y 8-23); the first of
+// them with 16 shades is frame 6 (frames numbered from 1, as recordings count).
+inline constexpr int shadedBlockLeft = 40, shadedBlockTop = 8, shadedBlockRight = 64, shadedBlockBottom = 24;
+inline constexpr int shadedBlockFrame = 6;
+
+class ShadedHost {
+public:
+    explicit ShadedHost(const std::filesystem::path& library);
+    // Open, PM_GameSettings(rom), palettes, the frames, an alphanumeric
+    // frame and console data, a dark frame, Close. Returns the calls made,
+    // one line each as the recording stand-in writes them.
+    std::vector<std::string> playGame(const std::string& rom);
+
+private:
+    platform::LibraryModule module_;
+    decltype(&::Open) open_ = nullptr;
+    decltype(&::Close) close_ = nullptr;
+    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
+    decltype(&::Render_4_Shades) shades4_ = nullptr;
+    decltype(&::Render_16_Shades) shades16_ = nullptr;
+    decltype(&::Render_PM_Alphanumeric_Frame) alphanumeric_ = nullptr;
 };
 
 // Dispatches the thread's window messages for about the given time.

@@ -197,9 +197,9 @@ bool playerKeyExists() {
     return false;
 }
 
-fs::path makePluginFolder(const fs::path& folder, const std::string& ini) {
+fs::path makePluginFolder(const fs::path& folder, const std::string& ini, const wchar_t* name) {
     fs::create_directories(folder);
-    fs::path library = folder / ZELK_PLUGIN_FILE_NAME;
+    fs::path library = folder / name;
     fs::copy_file(testProgramFolder() / ZELK_PLUGIN_FILE_NAME, library, fs::copy_options::overwrite_existing);
     if (!ini.empty()) writeFile(folder / L"dmddevicezelk.ini", ini);
     return library;
@@ -253,17 +253,35 @@ void WineTest::TearDown() {
 
 namespace zelk::wine {
 
-bool startRunningPlayer(const fs::path& program, const std::wstring& switches) {
-    std::wstring command = L"\"" + program.wstring() + L"\" " + switches;
+namespace {
+
+platform::KernelHandle startProgram(const fs::path& program, const std::wstring& arguments) {
+    std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return false;
+        return {};
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return platform::KernelHandle(process.hProcess);
+}
+
+}  // namespace
+
+int runProgram(const fs::path& program, const std::wstring& arguments) {
+    platform::KernelHandle process = startProgram(program, arguments);
+    DWORD status = 0;
+    if (!process.valid() || WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.get(), &status)) {
+        return -1;
+    }
+    return static_cast<int>(status);
+}
+
+bool startRunningPlayer(const fs::path& program, const std::wstring& switches) {
+    if (!startProgram(program, switches).valid()) return false;
     const fs::path folder = program.parent_path();
     for (int wait = 0; wait < 100 && playerCalls(folder).empty(); ++wait) pumpMessages(50);
     return playerCalls(folder) == std::vector<std::string>{"Active"};

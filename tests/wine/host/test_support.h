@@ -61,9 +61,14 @@ void registerPlayerKeyWithoutValue();
 void unregisterPlayer();  // from both registry views
 bool playerKeyExists();
 
-// A plug-in folder: a copy of the library and the given settings file
-// (none when ini is empty). Returns the library's path.
-fs::path makePluginFolder(const fs::path& folder, const std::string& ini);
+// A plug-in folder: a copy of the library under the given name and the
+// given settings file (none when ini is empty). Returns the library's path.
+fs::path makePluginFolder(const fs::path& folder, const std::string& ini,
+                          const wchar_t* name = ZELK_PLUGIN_FILE_NAME);
+
+// Runs a program with the given arguments and waits up to a minute for its
+// end: its exit status, or -1 when it did not start or end.
+int runProgram(const fs::path& program, const std::wstring& arguments);
 
 // The messages of the plug-in's log in folder, each checked for its time
 // stamp "YYYYMMDD HH:MM:SS " with the given time separator.

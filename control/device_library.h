@@ -1,7 +1,7 @@
 #pragma once
-// The part of a loaded DMD device library that is the same on every
-// platform: the four entry points bound by name and called through their
-// pointers. The platform folders load the library and look names up.
+// A loaded DMD device library (loaded through platform/loaded_library.h):
+// the four entry points the program uses, bound by name and called through
+// their pointers.
 #include <functional>
 #include <string>
 

@@ -1,11 +1,14 @@
 // The driver behind the exported entry points: settings, the four active
 // entry points, the deferred game start and the intake of every frame into
-// the frame bitmap (and, with RECORD=1, into the game's recording).
+// the frame bitmap (and, with RECORD=1, into the game's recording); with
+// SHADEDHOST=1 also the game start and frames of PinMAME-style hosts, and
+// with FORWARD=<file> every call passed on to a DMD driver first.
 // No failure leaves an entry point: each step that can fail is contained
 // where it happens, so the state changes of a successful call still take
 // place, and the failure is logged while the log works.
 #include "device/dmd_driver.h"
 
+#include <cstring>
 #include <optional>
 
 #include "core/ini_file.h"
@@ -13,6 +16,7 @@
 #include "device/frame_recorder.h"
 #include "device/plugin_state.h"
 #include "device/preview_settings.h"
+#include "device/shade_frame.h"
 #include "device/zelk_capture.h"
 
 namespace zelk::device {
@@ -22,6 +26,19 @@ constexpr const char* kSettingsFile = "dmddevicezelk.ini";
 // Larger frames are not taken in: no DMD comes near, and the frame bitmap is
 // allocated from the host's word alone.
 constexpr int kMaxFrameSide = 4096;
+// A PM_GameSettings name is read up to its zero byte, and no further than
+// the longest name SetGameName takes.
+constexpr size_t kMaxGameName = 127;
+
+// A call passed on to the FORWARD library: whatever it does, nothing thrown
+// in it reaches the host through us.
+template <typename Call>
+void passOn(const Call& call) noexcept {
+    try {
+        call();
+    } catch (...) {
+    }
+}
 
 }  // namespace
 
@@ -34,8 +51,15 @@ struct DmdDriver::State {
     std::unique_ptr<PreviewWindow> previewForm;
     PreviewLook previewLook;                 // the preview keys, read at every Open
     FrameRecorder recorder{plugin};          // after plugin, which it uses until it goes
+    std::string forwardFile;                 // FORWARD, read at every Open
+    DeviceForward forward;
+    ShadeFrame shadeFrame;
 
     void ReadSettings();
+    std::string forwardPath() const;
+    void setGameName(const char* name, int length) noexcept;
+    void renderRgb24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+    void renderShades(uint16_t width, uint16_t height, const uint8_t* frame, ShadeCount count) noexcept;
     void StartPendingGame();
     void previewDragEnded(int32_t x, int32_t y);
     void takeFrameIn(uint16_t width, uint16_t height, const uint8_t* frame);
@@ -55,18 +79,32 @@ void DmdDriver::State::ReadSettings() {
     std::optional<std::string> showDmdValue;
     std::optional<std::string> matchResetValue;
     std::optional<std::string> recordValue;
+    std::optional<std::string> shadedHostValue;
+    std::optional<std::string> forwardValue;
     try {
         const std::string file = plugin.pluginFolder + kSettingsFile;
         showDmdValue = settings.readProfileString(file, "SETTINGS", "SHOWDMD");
         matchResetValue = settings.readProfileString(file, "SETTINGS", "MATCHRESET");
         recordValue = settings.readProfileString(file, "SETTINGS", "RECORD");
+        shadedHostValue = settings.readProfileString(file, "SETTINGS", "SHADEDHOST");
+        forwardValue = settings.readProfileString(file, "SETTINGS", "FORWARD");
     } catch (...) {
         // An unreadable settings file gives the defaults.
     }
     plugin.showDmd = profileIntegerOr(showDmdValue, 0) == 1;
     plugin.matchReset = profileIntegerOr(matchResetValue, 30);
     plugin.record = profileIntegerOr(recordValue, 0) == 1;
+    plugin.shadedHost = profileIntegerOr(shadedHostValue, 0) == 1;
+    forwardFile = forwardValue.value_or("");
     previewLook = readPreviewLook(settings, plugin.pluginFolder + kSettingsFile);
+}
+
+// FORWARD names a file beside the plug-in or a full path.
+std::string DmdDriver::State::forwardPath() const {
+    if (forwardFile.empty()) return {};
+    const bool absolute = forwardFile[0] == '/' || forwardFile[0] == '\\' ||
+                          (forwardFile.size() > 1 && forwardFile[1] == ':');
+    return absolute ? forwardFile : plugin.pluginFolder + forwardFile;
 }
 
 // The plug-in's only write to its settings file, and only when asked for.
@@ -87,8 +125,16 @@ bool DmdDriver::Open() noexcept {
         s.plugin.pluginFolder.clear();
     }
     s.ReadSettings();
+    std::string forwardNote;
+    try {
+        forwardNote = s.forward.attach(s.plugin.platform.deviceLibraries, s.forwardPath());
+    } catch (...) {
+        forwardNote = "ERROR forwarding, forwarding off: " + s.forwardPath();
+    }
+    passOn([&] { s.forward.Open(); });
     s.plugin.logEnabled = true;
     s.plugin.log("Open called", true);
+    if (!forwardNote.empty()) s.plugin.log(forwardNote);
     if (!s.plugin.record) s.recorder.stop();
     if (s.plugin.showDmd) {
         try {
@@ -108,6 +154,7 @@ bool DmdDriver::Open() noexcept {
 
 bool DmdDriver::Close() noexcept {
     State& s = *state_;
+    passOn([&] { s.forward.Close(); });
     s.recorder.flush();
     if (s.capture) {
         // The variable is cleared before the object goes, as with every
@@ -119,7 +166,12 @@ bool DmdDriver::Close() noexcept {
 }
 
 void DmdDriver::SetGameName(const char* name, int length) noexcept {
-    PluginState& p = state_->plugin;
+    passOn([&] { state_->forward.SetGameName(name, length); });
+    state_->setGameName(name, length);
+}
+
+void DmdDriver::State::setGameName(const char* name, int length) noexcept {
+    PluginState& p = plugin;
     try {
         const auto count = static_cast<int8_t>(static_cast<uint8_t>(length & 0xFF));
         std::string raw;
@@ -197,16 +249,73 @@ void DmdDriver::State::takeFrameIn(uint16_t width, uint16_t height, const uint8_
 }
 
 void DmdDriver::Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
-    State& s = *state_;
+    passOn([&] { state_->forward.Render_RGB24(width, height, reinterpret_cast<const rgb24*>(frame)); });
+    state_->renderRgb24(width, height, frame);
+}
+
+void DmdDriver::State::renderRgb24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
     try {
-        if (s.plugin.gameStartPending) s.StartPendingGame();
-        s.recorder.take(width, height, frame);
-        if (!s.plugin.showDmd && !s.plugin.captureActive) return;
-        s.takeFrameIn(width, height, frame);
+        if (plugin.gameStartPending) StartPendingGame();
+        recorder.take(width, height, frame);
+        if (!plugin.showDmd && !plugin.captureActive) return;
+        takeFrameIn(width, height, frame);
     } catch (...) {
         // Only the frame bitmap's first allocation is left to fail here.
-        s.plugin.logCurrentFailure("ERROR taking a frame in");
+        plugin.logCurrentFailure("ERROR taking a frame in");
     }
+}
+
+// A shaded frame goes the way of an RGB24 frame of its size; one that the
+// plug-in would not take in still runs a pending game start.
+void DmdDriver::State::renderShades(uint16_t width, uint16_t height, const uint8_t* frame,
+                                    ShadeCount count) noexcept {
+    if (!plugin.shadedHost) return;
+    const uint8_t* rgb = nullptr;
+    try {
+        rgb = shadeFrame.convert(width, height, frame, count, kMaxFrameSide);
+    } catch (...) {
+        plugin.logCurrentFailure("ERROR taking a frame in");
+    }
+    renderRgb24(width, height, rgb);
+}
+
+void DmdDriver::PM_GameSettings(const char* gameName, uint64_t hardwareGeneration,
+                                const tPMoptions* options) noexcept {
+    State& s = *state_;
+    passOn([&] { s.forward.PM_GameSettings(gameName, hardwareGeneration, options); });
+    // The control program opens its device with an empty name: no game.
+    if (!s.plugin.shadedHost || gameName == nullptr) return;
+    const size_t length = strnlen(gameName, kMaxGameName);
+    if (length > 0) s.setGameName(gameName, static_cast<int>(length));
+}
+
+void DmdDriver::Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
+    passOn([&] { state_->forward.Render_4_Shades(width, height, frame); });
+    state_->renderShades(width, height, frame, ShadeCount::four);
+}
+
+void DmdDriver::Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
+    passOn([&] { state_->forward.Render_16_Shades(width, height, frame); });
+    state_->renderShades(width, height, frame, ShadeCount::sixteen);
+}
+
+// The palette is the host's choice for its own display; the plug-in keeps
+// its fixed ramp so that packs match on every cabinet.
+void DmdDriver::Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) noexcept {
+    passOn([&] { state_->forward.Set_4_Colors_Palette(color0, color33, color66, color100); });
+}
+
+void DmdDriver::Set_16_Colors_Palette(const rgb24* colors) noexcept {
+    passOn([&] { state_->forward.Set_16_Colors_Palette(colors); });
+}
+
+void DmdDriver::Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData,
+                                             const uint16_t* segData2) noexcept {
+    passOn([&] { state_->forward.Render_PM_Alphanumeric_Frame(layout, segData, segData2); });
+}
+
+void DmdDriver::Console_Data(uint8_t data) noexcept {
+    passOn([&] { state_->forward.Console_Data(data); });
 }
 
 void DmdDriver::setMatchReset(int32_t value) { state_->plugin.matchReset = value; }

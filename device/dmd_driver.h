@@ -8,6 +8,7 @@
 #include <string>
 
 #include "device/platform.h"
+#include "dmddevice.h"
 
 namespace zelk::device {
 
@@ -25,6 +26,17 @@ public:
     bool Close() noexcept;
     void SetGameName(const char* name, int length) noexcept;
     void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+
+    // The other seven. Each is passed on to the FORWARD library when there is
+    // one. With SHADEDHOST=1, PM_GameSettings starts a game and the shaded
+    // frames are taken in (shade_frame.h); otherwise they do nothing more.
+    void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions* options) noexcept;
+    void Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+    void Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+    void Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) noexcept;
+    void Set_16_Colors_Palette(const rgb24* colors) noexcept;
+    void Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData, const uint16_t* segData2) noexcept;
+    void Console_Data(uint8_t data) noexcept;
 
     // For the tool and the tests: what Open would read from the settings.
     void setMatchReset(int32_t value);

@@ -1,6 +1,5 @@
-// The eleven exported entry points of the DMD device interface. The four
-// active ones forward to the plug-in's single driver; the other seven accept
-// any call and do nothing. Nothing thrown inside ever reaches the host.
+// The eleven exported entry points of the DMD device interface, each handed
+// to the plug-in's single driver. Nothing thrown inside ever reaches the host.
 #define ZELK_BUILDING_DMDDEVICE
 #include "dmddevice.h"
 
@@ -19,6 +18,20 @@ DmdDriver& pluginDriver() {
 }  // namespace zelk::device
 
 using zelk::device::pluginDriver;
+
+namespace {
+
+// The driver's methods catch everything; only the driver's creation at the
+// first call could throw here.
+template <typename Call>
+void callDriver(const Call& call) noexcept {
+    try {
+        call(pluginDriver());
+    } catch (...) {
+    }
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -52,12 +65,32 @@ DMDDEV_API void DMDDEV_CALL Render_RGB24(uint16_t width, uint16_t height, const 
     }
 }
 
-DMDDEV_API void DMDDEV_CALL PM_GameSettings(const char*, uint64_t, const tPMoptions*) {}
-DMDDEV_API void DMDDEV_CALL Set_4_Colors_Palette(rgb24, rgb24, rgb24, rgb24) {}
-DMDDEV_API void DMDDEV_CALL Set_16_Colors_Palette(const rgb24*) {}
-DMDDEV_API void DMDDEV_CALL Render_4_Shades(uint16_t, uint16_t, const uint8_t*) {}
-DMDDEV_API void DMDDEV_CALL Render_16_Shades(uint16_t, uint16_t, const uint8_t*) {}
-DMDDEV_API void DMDDEV_CALL Render_PM_Alphanumeric_Frame(layout_t, const uint16_t*, const uint16_t*) {}
-DMDDEV_API void DMDDEV_CALL Console_Data(uint8_t) {}
+DMDDEV_API void DMDDEV_CALL PM_GameSettings(const char* gameName, uint64_t hardwareGeneration,
+                                            const tPMoptions* options) {
+    callDriver([&](auto& driver) { driver.PM_GameSettings(gameName, hardwareGeneration, options); });
+}
+
+DMDDEV_API void DMDDEV_CALL Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) {
+    callDriver([&](auto& driver) { driver.Set_4_Colors_Palette(color0, color33, color66, color100); });
+}
+
+DMDDEV_API void DMDDEV_CALL Set_16_Colors_Palette(const rgb24* colors) {
+    callDriver([&](auto& driver) { driver.Set_16_Colors_Palette(colors); });
+}
+
+DMDDEV_API void DMDDEV_CALL Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) {
+    callDriver([&](auto& driver) { driver.Render_4_Shades(width, height, frame); });
+}
+
+DMDDEV_API void DMDDEV_CALL Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) {
+    callDriver([&](auto& driver) { driver.Render_16_Shades(width, height, frame); });
+}
+
+DMDDEV_API void DMDDEV_CALL Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData,
+                                                         const uint16_t* segData2) {
+    callDriver([&](auto& driver) { driver.Render_PM_Alphanumeric_Frame(layout, segData, segData2); });
+}
+
+DMDDEV_API void DMDDEV_CALL Console_Data(uint8_t data) { callDriver([&](auto& driver) { driver.Console_Data(data); }); }
 
 }  // extern "C"

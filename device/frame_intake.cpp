@@ -73,6 +73,8 @@ IntakeLoops useIntakeLoops(IntakeLoops wanted) {
     return vectorLoops().kind;
 }
 
+IntakeLoops intakeLoopsInUse() { return vectorLoops().kind; }
+
 void copyFrameToBitmap(const uint8_t* rgb, Bitmap24& bitmap) {
     swapRow(rgb, bitmap.pixels.data(), static_cast<size_t>(bitmap.width) * bitmap.height);
 }

@@ -23,5 +23,6 @@ enum class IntakeLoops { plain, ssse3, avx2, avx512 };
 // Uses the wanted loops, or the best below them that the processor has, and
 // returns the loops now in use.
 IntakeLoops useIntakeLoops(IntakeLoops wanted);
+IntakeLoops intakeLoopsInUse();
 
 }  // namespace zelk::device

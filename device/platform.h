@@ -3,6 +3,7 @@
 // service, with a POSIX and a Win32 implementation chosen by the build, and
 // recording fakes in the tests. Text crosses these interfaces as UTF-8.
 #include "device/clock_and_text.h"
+#include "device/device_forward.h"
 #include "device/files.h"
 #include "device/player_link.h"
 #include "device/preview_window.h"
@@ -17,6 +18,9 @@ struct Platform {
     Settings& settings;
     PlayerLink& playerLink;
     PreviewWindows& previewWindows;
+    // FORWARD's loader; null where the plug-in's core runs without one (the
+    // tools, most tests).
+    DeviceLibraries* deviceLibraries = nullptr;
 };
 
 // The services of the system the shared library runs on (defined in posix/

@@ -23,6 +23,7 @@ struct PluginState {
     bool b2sInitRequested = false;
     bool showDmd = false;
     bool record = false;            // RECORD=1: every game start records its frames
+    bool shadedHost = false;        // SHADEDHOST=1: PM_GameSettings and shaded frames count
     int32_t matchReset = 100;       // 100 until the first Open reads the settings
     // No line is written while it is off: before Open, whose first line
     // starts the log afresh, and while the library unloads.

@@ -22,7 +22,7 @@ Platform hostPlatform() {
     static PosixSettings settings;
     static PosixPlayerLink playerLink(files);
     static NoPreviewWindows previewWindows;
-    return {files, clockAndText, settings, playerLink, previewWindows};
+    return {files, clockAndText, settings, playerLink, previewWindows, &systemDeviceLibraries()};
 }
 
 }  // namespace zelk::device

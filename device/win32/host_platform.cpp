@@ -14,7 +14,7 @@ Platform hostPlatform() {
     static Win32Settings settings;
     static Win32PlayerLink playerLink;
     static Win32PreviewWindows previewWindows;
-    return {files, clockAndText, settings, playerLink, previewWindows};
+    return {files, clockAndText, settings, playerLink, previewWindows, &systemDeviceLibraries()};
 }
 
 }  // namespace zelk::device

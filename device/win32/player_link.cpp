@@ -37,6 +37,28 @@ bool playerIsGone(HRESULT hr) {
     }
 }
 
+// A host thread that never initialised COM (the emulation thread of a
+// PinMAME-based host) cannot create the player's object: it gets
+// CO_E_NOTINITIALIZED. Keeping the process's multithreaded apartment alive
+// puts such threads in the implicit MTA, where calls to the player's local
+// server need no message loop. A thread with an apartment of its own keeps
+// it. CoIncrementMTAUsage is looked up, not imported, so that the plug-in
+// still loads on systems older than Windows 8 (where such a thread stays
+// without COM, as before).
+void useImplicitMtaOnThreadWithoutCom() {
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    if (CoGetApartmentType(&type, &qualifier) != CO_E_NOTINITIALIZED) return;
+    static CO_MTA_USAGE_COOKIE cookie = nullptr;  // kept for the rest of the process
+    if (cookie != nullptr) return;
+    using Increment = HRESULT(WINAPI*)(CO_MTA_USAGE_COOKIE*);
+    const HMODULE ole32 = GetModuleHandleW(L"ole32.dll");
+    const auto increment =
+        ole32 ? reinterpret_cast<Increment>(reinterpret_cast<void (*)()>(GetProcAddress(ole32, "CoIncrementMTAUsage")))
+              : nullptr;
+    if (increment == nullptr || FAILED(increment(&cookie))) cookie = nullptr;
+}
+
 Bstr playerText(const std::u16string& text) {
     if (text.size() > maxPlayerTextLength) throwHresult(E_INVALIDARG);
     return Bstr(text);
@@ -71,6 +93,7 @@ private:
     // player that died) does not block the way to a new one.
     IPinDisplay* connect() {
         if (display_) return display_.get();
+        useImplicitMtaOnThreadWithoutCom();
         ComPtr<IUnknown> running;
         if (SUCCEEDED(GetActiveObject(playerDisplayClassId, nullptr, running.receive())) && running) {
             display_ = running.query<IPinDisplay>(pinDisplayInterfaceId);

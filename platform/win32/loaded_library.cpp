@@ -1,0 +1,41 @@
+// Libraries loaded with LoadLibraryExW. LOAD_WITH_ALTERED_SEARCH_PATH makes a
+// library given by full path find the libraries it needs in its own folder,
+// as a DMD driver renamed in the host's folder expects.
+#include "platform/loaded_library.h"
+
+#include <windows.h>
+
+#include "core/error.h"
+#include "platform/win32/error_text.h"
+#include "platform/win32/text.h"
+
+namespace zelk::platform {
+namespace {
+
+HMODULE moduleOf(void* handle) { return static_cast<HMODULE>(handle); }
+
+}  // namespace
+
+LoadedLibrary::LoadedLibrary(const std::string& path) {
+    const std::wstring wide = utf8ToWide(path);
+    handle_ = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (handle_ == nullptr) throw Error("ELibrary", errorText(GetLastError()));
+}
+
+LoadedLibrary::~LoadedLibrary() {
+    if (!kept_) FreeLibrary(moduleOf(handle_));
+}
+
+LoadedLibrary::EntryPoint LoadedLibrary::lookUp(const char* name) const {
+    // GetProcAddress hands every entry point out under one function type.
+    return reinterpret_cast<EntryPoint>(GetProcAddress(moduleOf(handle_), name));
+}
+
+bool LoadedLibrary::contains(const void* address) const {
+    HMODULE owner = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCWSTR>(address), &owner);
+    return owner != nullptr && owner == moduleOf(handle_);
+}
+
+}  // namespace zelk::platform

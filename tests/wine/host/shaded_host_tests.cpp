@@ -132,8 +132,7 @@ TEST_F(ShadedHostTest, RefusedForwardingLeavesOneLogLineAndChangesNothingElse) {
         const auto error = std::find_if(withError.begin(), withError.end(),
                                         [](const std::string& line) { return line.starts_with(errorHead); });
         ASSERT_NE(error, withError.end());
-        const fs::path named = (folder_ / c.folder / pathFromUtf8(c.forward)).lexically_normal();
-        const std::string head = errorHead + utf8(named) + c.error;
+        const std::string head = errorHead + utf8(folder_ / c.folder / pathFromUtf8(c.forward)) + c.error;
         EXPECT_TRUE(error->starts_with(head) && (c.error != ": " || error->size() > head.size())) << *error;
         withError.erase(error);
         EXPECT_EQ(withError, log);

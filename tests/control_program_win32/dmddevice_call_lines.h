@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <type_traits>
 
 #include "dmddevice.h"
 
@@ -29,10 +28,7 @@ inline void put(std::string& line, const Bytes& bytes) {
 }
 inline void put(std::string& line, const char* text) { line += text != nullptr ? text : "<null>"; }
 inline void put(std::string& line, const rgb24& colour) { put(line, Bytes{&colour, sizeof colour}); }
-template <typename Number, typename = std::enable_if_t<std::is_arithmetic_v<Number> || std::is_enum_v<Number>>>
-void put(std::string& line, Number number) {
-    line += std::to_string(static_cast<long long>(number));
-}
+inline void put(std::string& line, long long number) { line += std::to_string(number); }
 
 // "Name arg arg ...".
 template <typename... Arguments>

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "dmddevice_call_lines.h"
+#include "platform/win32/handles.h"
 #include "test_support.h"
 
 namespace zelk::wine {
@@ -88,15 +89,6 @@ void PluginHost::unload() {
     module_ = nullptr;
 }
 
-ShadedHost::ShadedHost(const std::filesystem::path& library) : module_(loadLibrary(library)) {
-    open_ = entryPoint<decltype(open_)>(module_.get(), "Open");
-    close_ = entryPoint<decltype(close_)>(module_.get(), "Close");
-    gameSettings_ = entryPoint<decltype(gameSettings_)>(module_.get(), "PM_GameSettings");
-    shades4_ = entryPoint<decltype(shades4_)>(module_.get(), "Render_4_Shades");
-    shades16_ = entryPoint<decltype(shades16_)>(module_.get(), "Render_16_Shades");
-    alphanumeric_ = entryPoint<decltype(alphanumeric_)>(module_.get(), "Render_PM_Alphanumeric_Frame");
-}
-
 namespace {
 
 // One byte per dot: 0 dark, 1 a gradient through every shade, 2 that
@@ -115,20 +107,28 @@ std::vector<uint8_t> shadedFrame(int shades, int picture) {
 
 }  // namespace
 
-std::vector<std::string> ShadedHost::playGame(const std::string& rom) {
+std::vector<std::string> playShadedGame(const std::filesystem::path& library, const std::string& rom) {
     using dmddevice_calls::Bytes;
     using dmddevice_calls::callLine;
+    const platform::LibraryModule module(loadLibrary(library));
+    const HMODULE m = module.get();
+    auto open = entryPoint<decltype(&::Open)>(m, "Open");
+    auto close = entryPoint<decltype(&::Close)>(m, "Close");
+    auto gameSettings = entryPoint<decltype(&::PM_GameSettings)>(m, "PM_GameSettings");
+    auto shades4 = entryPoint<decltype(&::Render_4_Shades)>(m, "Render_4_Shades");
+    auto shades16 = entryPoint<decltype(&::Render_16_Shades)>(m, "Render_16_Shades");
+    auto alphanumeric = entryPoint<decltype(&::Render_PM_Alphanumeric_Frame)>(m, "Render_PM_Alphanumeric_Frame");
     constexpr struct {
         int shades, picture;
     } frames[] = {{4, 0}, {4, 0}, {16, 1}, {16, 1}, {4, 1}, {16, 2}, {16, 2}, {4, 2}, {16, 1}, {4, 0}};
     // Looked up as such a host does: used when there.
-    auto palette4 = entryPoint<decltype(&::Set_4_Colors_Palette)>(module_.get(), "Set_4_Colors_Palette", false);
-    auto palette16 = entryPoint<decltype(&::Set_16_Colors_Palette)>(module_.get(), "Set_16_Colors_Palette", false);
-    auto console = entryPoint<decltype(&::Console_Data)>(module_.get(), "Console_Data", false);
+    auto palette4 = entryPoint<decltype(&::Set_4_Colors_Palette)>(m, "Set_4_Colors_Palette", false);
+    auto palette16 = entryPoint<decltype(&::Set_16_Colors_Palette)>(m, "Set_16_Colors_Palette", false);
+    auto console = entryPoint<decltype(&::Console_Data)>(m, "Console_Data", false);
     std::vector<std::string> calls;
     auto render = [&](int shades, int picture) {
         const std::vector<uint8_t> dots = shadedFrame(shades, picture);
-        (shades == 4 ? shades4_ : shades16_)(dmdWidth, dmdHeight, dots.data());
+        (shades == 4 ? shades4 : shades16)(dmdWidth, dmdHeight, dots.data());
         calls.push_back(callLine(shades == 4 ? "Render_4_Shades" : "Render_16_Shades", dmdWidth, dmdHeight,
                                  Bytes{dots.data(), dots.size()}));
     };
@@ -136,8 +136,8 @@ std::vector<std::string> ShadedHost::playGame(const std::string& rom) {
         const tPMoptions options{{1, 2, 3, 0, 255, 0, 0, 1}};
         const rgb24 colours[16] = {{1, 2, 3}, {4, 5, 6}, {255, 128, 0}, {7, 8, 9}};
         const uint16_t segments[2][128] = {{0x1234, 0x00ff}, {0x8001}};
-        open_();
-        gameSettings_(rom.c_str(), 3, &options);
+        open();
+        gameSettings(rom.c_str(), 3, &options);
         calls = {"Open", callLine("PM_GameSettings", rom.c_str(), 3, Bytes{&options, sizeof options})};
         if (palette4 != nullptr) palette4(colours[0], colours[1], colours[2], colours[3]);
         if (palette16 != nullptr) palette16(colours);
@@ -147,13 +147,13 @@ std::vector<std::string> ShadedHost::playGame(const std::string& rom) {
             render(frame.shades, frame.picture);
             Sleep(16);
         }
-        alphanumeric_(LAYOUT_NONE, segments[0], segments[1]);
+        alphanumeric(LAYOUT_NONE, segments[0], segments[1]);
         if (console != nullptr) console(42);
         calls.push_back(callLine("Render_PM_Alphanumeric_Frame", LAYOUT_NONE, Bytes{segments[0], sizeof segments[0]},
                                  Bytes{segments[1], sizeof segments[1]}));
         calls.push_back(callLine("Console_Data", 42));
         render(4, 0);
-        close_();
+        close();
         calls.push_back("Close");
     });
     game.join();

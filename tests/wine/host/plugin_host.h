@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "dmddevice.h"
-#include "platform/win32/handles.h"
 
 namespace zelk::wine {
 
@@ -63,23 +62,11 @@ inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice.dll";
 inline constexpr int shadedBlockLeft = 40, shadedBlockTop = 8, shadedBlockRight = 64, shadedBlockBottom = 24;
 inline constexpr int shadedBlockFrame = 6;
 
-class ShadedHost {
-public:
-    explicit ShadedHost(const std::filesystem::path& library);
-    // Open, PM_GameSettings(rom), palettes, the frames, an alphanumeric
-    // frame and console data, a dark frame, Close. Returns the calls made,
-    // one line each as the recording stand-in writes them.
-    std::vector<std::string> playGame(const std::string& rom);
-
-private:
-    platform::LibraryModule module_;
-    decltype(&::Open) open_ = nullptr;
-    decltype(&::Close) close_ = nullptr;
-    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
-    decltype(&::Render_4_Shades) shades4_ = nullptr;
-    decltype(&::Render_16_Shades) shades16_ = nullptr;
-    decltype(&::Render_PM_Alphanumeric_Frame) alphanumeric_ = nullptr;
-};
+// Plays game rom with the library: Open, PM_GameSettings(rom), palettes,
+// shaded frames, an alphanumeric frame and console data, a dark frame,
+// Close. Returns the calls made, one line each as the recording stand-in
+// driver writes them.
+std::vector<std::string> playShadedGame(const std::filesystem::path& library, const std::string& rom);
 
 // Dispatches the thread's window messages for about the given time.
 void pumpMessages(DWORD milliseconds = 50);

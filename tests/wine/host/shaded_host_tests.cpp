@@ -3,10 +3,8 @@
 // made from a recording as its maker would, refused forwarding, neither key.
 #include <algorithm>
 #include <cctype>
-#include <sstream>
 
 #include "core/bmp_reader.h"
-#include "core/bmp_writer.h"
 #include "plugin_host.h"
 #include "test_support.h"
 
@@ -17,18 +15,6 @@ using Lines = std::vector<std::string>;
 
 const std::string shaded = "[SETTINGS]\r\nSHADEDHOST=1\r\n";
 const std::string errorHead = "ERROR forwarding, forwarding off: ";
-
-Lines fileLines(const fs::path& file) {
-    Lines lines;
-    std::istringstream text(readFile(file));
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
-    return lines;
-}
-
-void writePicture(const fs::path& path, const Bitmap24& picture) {
-    const std::vector<uint8_t> bmp = writeBmp24(picture);
-    writeFile(path, std::string(bmp.begin(), bmp.end()));
-}
 
 // The marker outline one dot around the block, which makes the block the
 // picture's region.
@@ -61,7 +47,7 @@ protected:
     // Plays game01 with the plug-in in folder_\name; the player's new calls.
     Lines play(const wchar_t* name, const std::string& ini) {
         const size_t before = playerCalls(player_).size();
-        ShadedHost(plugin(name, ini)).playGame("game01");
+        playShadedGame(plugin(name, ini), "game01");
         const Lines calls = playerCalls(player_);
         return Lines(calls.begin() + static_cast<long>(std::min(before, calls.size())), calls.end());
     }
@@ -72,7 +58,7 @@ protected:
 // Record, cut out a screen with zelkdmd.exe, mark a region on it, and play
 // again forwarding to the recording stand-in.
 TEST_F(ShadedHostTest, PackFromARecordingTriggersAndEveryCallIsForwarded) {
-    ShadedHost(plugin(L"record", shaded + "RECORD=1\r\n")).playGame("game01");
+    playShadedGame(plugin(L"record", shaded + "RECORD=1\r\n"), "game01");
     std::vector<fs::path> recordings;
     for (const auto& entry : fs::directory_iterator(folder_ / L"record" / L"ZelkRecord")) recordings.push_back(entry);
     ASSERT_EQ(recordings.size(), 1u);
@@ -89,7 +75,7 @@ TEST_F(ShadedHostTest, PackFromARecordingTriggersAndEveryCallIsForwarded) {
     outlineBlock(screen);
     setUpPlayer(screen);
 
-    Lines expected = ShadedHost(plugin(L"play", shaded + "FORWARD=recording_dmddevice.dll\r\n")).playGame("game01");
+    Lines expected = playShadedGame(plugin(L"play", shaded + "FORWARD=recording_dmddevice.dll\r\n"), "game01");
     EXPECT_EQ(playerCalls(player_), Lines{"B2SData|D1|1"});
     expected.insert(expected.begin(), "loaded");
     EXPECT_EQ(fileLines(folder_ / L"play" / L"dmddevice_record.txt"), expected);
@@ -140,7 +126,7 @@ TEST_F(ShadedHostTest, RefusedForwardingLeavesOneLogLineAndChangesNothingElse) {
 }
 
 TEST_F(ShadedHostTest, NeitherKeyLeavesAPinMameStyleHostWithoutGameStart) {
-    ShadedHost(plugin(L"plain", "")).playGame("game01");
+    playShadedGame(plugin(L"plain", ""), "game01");
     EXPECT_EQ(logMessages(folder_ / L"plain"), Lines{"Open called"});
 }
 

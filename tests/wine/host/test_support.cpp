@@ -66,6 +66,8 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
+std::vector<std::string> fileLines(const fs::path& path) { return splitLines(readFile(path), "\n"); }
+
 Bitmap24 triggerPicture(int n) {
     Bitmap24 picture(dmdWidth, dmdHeight);
     int left = 4 + 12 * (n - 1);
@@ -90,11 +92,13 @@ std::vector<uint8_t> rgbFrame(const Bitmap24& picture) {
 
 std::vector<uint8_t> blackFrame() { return std::vector<uint8_t>(dmdWidth * dmdHeight * 3, 0); }
 
+void writePicture(const fs::path& path, const Bitmap24& picture) {
+    const std::vector<uint8_t> bmp = writeBmp24(picture);
+    writeFile(path, std::string(bmp.begin(), bmp.end()));
+}
+
 void writeTriggerImages(const fs::path& folder, int count) {
-    for (int n = 1; n <= count; ++n) {
-        std::vector<uint8_t> bmp = writeBmp24(triggerPicture(n));
-        writeFile(folder / (std::to_string(n) + ".bmp"), std::string(bmp.begin(), bmp.end()));
-    }
+    for (int n = 1; n <= count; ++n) writePicture(folder / (std::to_string(n) + ".bmp"), triggerPicture(n));
 }
 
 fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count, const wchar_t* player) {
@@ -107,13 +111,7 @@ fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int c
     return program;
 }
 
-std::vector<std::string> playerCalls(const fs::path& folder) {
-    std::vector<std::string> calls;
-    for (const std::string& line : splitLines(readFile(folder / L"player_calls.txt"), "\n")) {
-        calls.push_back(line);
-    }
-    return calls;
-}
+std::vector<std::string> playerCalls(const fs::path& folder) { return fileLines(folder / L"player_calls.txt"); }
 
 bool endPlayers(const fs::path& folder, DWORD waitMs) {
     bool allEnded = true;

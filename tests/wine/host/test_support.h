@@ -25,12 +25,15 @@ std::string utf8(const fs::path& path);
 fs::path pathFromUtf8(const std::string& text);
 void writeFile(const fs::path& path, const std::string& bytes);
 std::string readFile(const fs::path& path);  // empty when missing
+// The file's lines; one without a line end is marked "<no line end>".
+std::vector<std::string> fileLines(const fs::path& path);
 
 // Trigger picture n (1 to 9): a black 128 x 32 picture with one white block
 // whose place depends on n. A frame of it matches exactly trigger n.
 Bitmap24 triggerPicture(int n);
 std::vector<uint8_t> rgbFrame(const Bitmap24& picture);
 std::vector<uint8_t> blackFrame();
+void writePicture(const fs::path& path, const Bitmap24& picture);  // as a 24-bit BMP
 // Writes trigger pictures 1 to count into folder (created as needed).
 void writeTriggerImages(const fs::path& folder, int count);
 

@@ -27,20 +27,25 @@ HMODULE loadLibrary(const std::filesystem::path& library) {
 
 PluginHost::PluginHost(const std::filesystem::path& library) {
     module_ = loadLibrary(library);
-    open_ = entryPoint<decltype(open_)>(module_, "Open");
-    close_ = entryPoint<decltype(close_)>(module_, "Close");
-    setGameName_ = entryPoint<decltype(setGameName_)>(module_, "SetGameName");
-    render_ = entryPoint<decltype(render_)>(module_, "Render_RGB24");
-    gameSettings_ = entryPoint<decltype(gameSettings_)>(module_, "PM_GameSettings");
-    palette4_ = entryPoint<decltype(palette4_)>(module_, "Set_4_Colors_Palette");
-    palette16_ = entryPoint<decltype(palette16_)>(module_, "Set_16_Colors_Palette");
-    shades4_ = entryPoint<decltype(shades4_)>(module_, "Render_4_Shades");
-    shades16_ = entryPoint<decltype(shades16_)>(module_, "Render_16_Shades");
-    alphanumeric_ = entryPoint<decltype(alphanumeric_)>(module_, "Render_PM_Alphanumeric_Frame");
-    consoleData_ = entryPoint<decltype(consoleData_)>(module_, "Console_Data");
+    open_ = entry<decltype(open_)>("Open");
+    close_ = entry<decltype(close_)>("Close");
+    setGameName_ = entry<decltype(setGameName_)>("SetGameName");
+    render_ = entry<decltype(render_)>("Render_RGB24");
+    gameSettings_ = entry<decltype(gameSettings_)>("PM_GameSettings");
+    palette4_ = entry<decltype(palette4_)>("Set_4_Colors_Palette");
+    palette16_ = entry<decltype(palette16_)>("Set_16_Colors_Palette");
+    shades4_ = entry<decltype(shades4_)>("Render_4_Shades");
+    shades16_ = entry<decltype(shades16_)>("Render_16_Shades");
+    alphanumeric_ = entry<decltype(alphanumeric_)>("Render_PM_Alphanumeric_Frame");
+    consoleData_ = entry<decltype(consoleData_)>("Console_Data");
 }
 
 PluginHost::~PluginHost() { unload(); }
+
+template <typename Function>
+Function PluginHost::entry(const char* name) {
+    return entryPoint<Function>(module_, name);
+}
 
 bool PluginHost::Open() {
     bool result = open_();

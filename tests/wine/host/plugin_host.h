@@ -34,6 +34,9 @@ public:
     HMODULE module() const { return module_; }
 
 private:
+    template <typename Function>
+    Function entry(const char* name);
+
     HMODULE module_ = nullptr;
     decltype(&::Open) open_ = nullptr;
     decltype(&::Close) close_ = nullptr;
@@ -60,7 +63,6 @@ inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice.dll";
 // Some frames show a block of the top shade (x 40-63, y 8-23); the first of
 // them with 16 shades is frame 6 (frames numbered from 1, as recordings count).
 inline constexpr int shadedBlockLeft = 40, shadedBlockTop = 8, shadedBlockRight = 64, shadedBlockBottom = 24;
-inline constexpr int shadedBlockFrame = 6;
 
 // Plays game rom with the library: Open, PM_GameSettings(rom), palettes,
 // shaded frames, an alphanumeric frame and console data, a dark frame,

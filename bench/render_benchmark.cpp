@@ -29,6 +29,7 @@
 #include "device/frame_intake.h"
 #include "device/platform.h"
 #include "device/preview_raster.h"
+#include "device/shade_frame.h"
 
 namespace {
 
@@ -475,6 +476,63 @@ void BM_Render_RecordingOff(benchmark::State& state) { recordingBenchmark(state,
 void BM_Render_RecordingOn(benchmark::State& state) { recordingBenchmark(state, true); }
 BENCHMARK(BM_Render_RecordingOff)->Arg(0)->Arg(1)->Iterations(20000);
 BENCHMARK(BM_Render_RecordingOn)->Arg(0)->Arg(1)->Iterations(20000);
+
+// A PinMAME-style host (SHADEDHOST=1): the same typical DMD screen, one
+// trigger, sent as 16 shades (argument 0: 1), as 4 shades (2), or as the
+// RGB24 frame those shades become (0), with the intake loops of argument 1
+// (1 SSSE3, 3 AVX-512). The shaded frames cost their conversion on top.
+void BM_Render_ShadedHost(benchmark::State& state) {
+    const auto loops = static_cast<IntakeLoops>(state.range(1));
+    if (zelk::device::useIntakeLoops(loops) != loops) {
+        state.SkipWithError("the processor lacks these loops");
+        return;
+    }
+    const int kind = static_cast<int>(state.range(0));
+    const zelk::device::ShadeCount count = kind == 2 ? zelk::device::ShadeCount::four : zelk::device::ShadeCount::sixteen;
+    std::mt19937 random(5);
+    std::vector<uint8_t> shades(kWidth * kHeight);
+    for (auto& shade : shades) {
+        const int roll = static_cast<int>(random() % 100);
+        shade = roll < 20 ? 15 : (roll < 25 ? 4 : 0);
+        if (kind == 2) shade = static_cast<uint8_t>(shade / 5);
+    }
+    std::vector<uint8_t> rgb(kFrameBytes);
+    zelk::device::shadesToRgb(shades.data(), rgb.data(), shades.size(), count);
+    Scene scene;
+    buildScene(scene, 1, false);
+    const std::string folder = scene.platform.findMediaRoot();
+    std::ofstream(folder + "dmddevicezelk.ini") << "[SETTINGS]\r\nSHADEDHOST=1\r\n";
+    SceneFiles files(folder);
+    const zelk::device::Platform bench = scene.platform;
+    DmdDriver driver({files, bench.clockAndText, bench.settings, bench.playerLink, bench.previewWindows});
+    driver.Open();
+    driver.PM_GameSettings("bench", 0, nullptr);
+    const auto frame = [&] {
+        if (kind == 0) {
+            driver.Render_RGB24(kWidth, kHeight, rgb.data());
+        } else if (kind == 1) {
+            driver.Render_16_Shades(kWidth, kHeight, shades.data());
+        } else {
+            driver.Render_4_Shades(kWidth, kHeight, shades.data());
+        }
+    };
+    frame();  // the game start
+    if (!driver.captureActive()) {
+        state.SkipWithError("the game start found no triggers");
+        return;
+    }
+    const long before = gAllocations.load();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        frame();
+        benchmark::ClobberMemory();
+    }
+    reportPerCall(state, start);
+    state.counters["allocs"] =
+        static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations());
+    zelk::device::useIntakeLoops(IntakeLoops::avx512);
+}
+BENCHMARK(BM_Render_ShadedHost)->ArgsProduct({{0, 1, 2}, {1, 3}});
 
 }  // namespace
 

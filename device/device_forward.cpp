@@ -34,39 +34,39 @@ std::string DeviceForward::attach(DeviceLibraries* libraries, const std::string&
 }
 
 void DeviceForward::Open() const {
-    if (open_) open_();
+    pass(open_);
 }
 void DeviceForward::Close() const {
-    if (close_) close_();
+    pass(close_);
 }
 void DeviceForward::SetGameName(const char* name, int length) const {
-    if (setGameName_) setGameName_(name, length);
+    pass(setGameName_, name, length);
 }
 void DeviceForward::Render_RGB24(uint16_t width, uint16_t height, const rgb24* frame) const {
-    if (renderRgb24_) renderRgb24_(width, height, frame);
+    pass(renderRgb24_, width, height, frame);
 }
 void DeviceForward::PM_GameSettings(const char* gameName, uint64_t hardwareGeneration,
                                     const tPMoptions* options) const {
-    if (gameSettings_) gameSettings_(gameName, hardwareGeneration, options);
+    pass(gameSettings_, gameName, hardwareGeneration, options);
 }
 void DeviceForward::Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) const {
-    if (palette4_) palette4_(color0, color33, color66, color100);
+    pass(palette4_, color0, color33, color66, color100);
 }
 void DeviceForward::Set_16_Colors_Palette(const rgb24* colors) const {
-    if (palette16_) palette16_(colors);
+    pass(palette16_, colors);
 }
 void DeviceForward::Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) const {
-    if (shades4_) shades4_(width, height, frame);
+    pass(shades4_, width, height, frame);
 }
 void DeviceForward::Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) const {
-    if (shades16_) shades16_(width, height, frame);
+    pass(shades16_, width, height, frame);
 }
 void DeviceForward::Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData,
                                                  const uint16_t* segData2) const {
-    if (alphanumeric_) alphanumeric_(layout, segData, segData2);
+    pass(alphanumeric_, layout, segData, segData2);
 }
 void DeviceForward::Console_Data(uint8_t data) const {
-    if (consoleData_) consoleData_(data);
+    pass(consoleData_, data);
 }
 
 }  // namespace zelk::device

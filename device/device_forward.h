@@ -60,7 +60,21 @@ public:
     void Console_Data(uint8_t data) const;
 
 private:
+    // A call that comes back to us through the chain (two plug-ins that
+    // forward to each other) is not passed on again: the loop ends there.
+    template <typename Fn, typename... Args>
+    void pass(Fn entry, Args... args) const {
+        if (entry == nullptr || passing_) return;
+        struct Passing {
+            bool& flag;
+            explicit Passing(bool& f) : flag(f) { flag = true; }
+            ~Passing() { flag = false; }
+        } passing(passing_);
+        entry(args...);
+    }
+
     std::string path_;  // empty while not forwarding
+    mutable bool passing_ = false;  // the host calls from one thread at a time
     decltype(&::Open) open_ = nullptr;
     decltype(&::Close) close_ = nullptr;
     decltype(&::SetGameName) setGameName_ = nullptr;

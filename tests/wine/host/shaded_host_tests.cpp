@@ -125,6 +125,18 @@ TEST_F(ShadedHostTest, RefusedForwardingLeavesOneLogLineAndChangesNothingElse) {
     }
 }
 
+// Two plug-ins forwarding to each other: a call that comes back is not
+// passed on again, so the host's calls end.
+TEST_F(ShadedHostTest, TwoPlugInsForwardingToEachOtherEndTheLoop) {
+    const fs::path a = folder_ / L"a" / shadedHostLibraryName, b = folder_ / L"b" / shadedHostLibraryName;
+    plugin(L"b", "[SETTINGS]\r\nFORWARD=" + utf8(a) + "\r\n");
+    playShadedGame(plugin(L"a", "[SETTINGS]\r\nFORWARD=" + utf8(b) + "\r\n"), "game01");
+    for (const auto& [self, other] : {std::pair{a, b}, std::pair{b, a}}) {
+        const Lines log = logMessages(self.parent_path());
+        EXPECT_NE(std::find(log.begin(), log.end(), "Forwarding to " + utf8(other)), log.end()) << utf8(self);
+    }
+}
+
 TEST_F(ShadedHostTest, NeitherKeyLeavesAPinMameStyleHostWithoutGameStart) {
     playShadedGame(plugin(L"plain", ""), "game01");
     EXPECT_EQ(logMessages(folder_ / L"plain"), Lines{"Open called"});

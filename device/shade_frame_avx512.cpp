@@ -6,18 +6,10 @@
 #include "device/shade_frame_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <immintrin.h>
-
-#include <array>
-
-#define ZELK_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#include "device/avx512_bytes.h"
 
 namespace zelk::device::simd {
 namespace {
-
-constexpr size_t kBlock = 64;  // pixels a step
-
-using Bytes64 = std::array<uint8_t, 64>;
 
 // Byte j of output part `part` belongs to pixel (64 part + j) / 3.
 constexpr Bytes64 spread(int part) {
@@ -35,12 +27,6 @@ constexpr Bytes64 colourOffsets(int part) {
 
 alignas(64) constexpr std::array<Bytes64, 3> kSpread = {spread(0), spread(1), spread(2)};
 alignas(64) constexpr std::array<Bytes64, 3> kOffset = {colourOffsets(0), colourOffsets(1), colourOffsets(2)};
-
-constexpr __mmask64 firstBits(size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
-
-ZELK_AVX512 inline __m512i load64(const Bytes64& table) {
-    return _mm512_load_si512(reinterpret_cast<const void*>(table.data()));
-}
 
 // A full permute. (GCC 12 warns about the unmasked intrinsic's undefined
 // start value; the zero-masked one with every bit set is the same instruction.)

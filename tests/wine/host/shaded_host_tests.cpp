@@ -116,6 +116,7 @@ TEST_F(ShadedHostTest, RefusedForwardingLeavesOneLogLineAndChangesNothingElse) {
         ASSERT_NE(error, withError.end());
         const std::string head = errorHead + utf8(folder_ / c.folder / pathFromUtf8(c.forward)) + c.error;
         EXPECT_TRUE(error->starts_with(head) && (c.error != ": " || error->size() > head.size())) << *error;
+        EXPECT_EQ(error->find("%1"), std::string::npos) << *error;  // the loader's text names the file
         withError.erase(error);
         EXPECT_EQ(withError, log);
     }

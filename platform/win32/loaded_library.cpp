@@ -14,12 +14,21 @@ namespace {
 
 HMODULE moduleOf(void* handle) { return static_cast<HMODULE>(handle); }
 
+// Some of the loader's texts name the file as "%1" ("%1 is not a valid Win32
+// application." for a library of the other bitness); the texts are fetched
+// without inserts, so the name goes in here.
+std::string withFileName(std::string text, const std::string& path) {
+    const size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, path);
+    return text;
+}
+
 }  // namespace
 
 LoadedLibrary::LoadedLibrary(const std::string& path) {
     const std::wstring wide = utf8ToWide(path);
     handle_ = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (handle_ == nullptr) throw Error("ELibrary", errorText(GetLastError()));
+    if (handle_ == nullptr) throw Error("ELibrary", withFileName(errorText(GetLastError()), path));
 }
 
 LoadedLibrary::~LoadedLibrary() {

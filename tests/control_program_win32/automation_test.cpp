@@ -111,11 +111,11 @@ TEST(ControlProgramAutomation, RegistersItsClassAndRemovesItAgain) {
 
 // Through the table, as a compiled client calls it; DMDClose ends the copy
 // without asking, although this client still holds its object.
-TEST(ControlProgramAutomation, AnEarlyBoundClientPutsAPictureOnTheDevice) {
-    registerClass();
-    DeleteFileW(besideThisProgram(L"with_device\\dmddevice_record.txt").c_str());
+void putAPictureOnTheDevice(const std::wstring& folder) {
+    registerClass(folder);
+    DeleteFileW(besideThisProgram(folder + L"\\dmddevice_record.txt").c_str());
     const Apartment apartment;
-    const std::wstring picture = besideThisProgram(L"with_device\\picture.png");
+    const std::wstring picture = besideThisProgram(folder + L"\\picture.png");
     const std::string frame = writePicture(picture);
     const ComPtr<IDMD> dmd = createDmd();
     ASSERT_TRUE(dmd);
@@ -129,7 +129,14 @@ TEST(ControlProgramAutomation, AnEarlyBoundClientPutsAPictureOnTheDevice) {
     EXPECT_EQ(dmd->GetIDsOfNames(iidDmd, &name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);  // only IID_NULL is meant
     EXPECT_EQ(dmd->DMDClose(), S_OK);
     EXPECT_EQ(server.exitCode(), 0u);
-    EXPECT_EQ(recordOfDevice(), "loaded\n" + openRecord + "Render_RGB24 128 32 " + frame + "\nClose\n");
+    EXPECT_EQ(recordOfDevice(folder), "loaded\n" + openRecord + "Render_RGB24 128 32 " + frame + "\nClose\n");
+}
+
+TEST(ControlProgramAutomation, AnEarlyBoundClientPutsAPictureOnTheDevice) { putAPictureOnTheDevice(L"with_device"); }
+
+// The plug-in installed as the device passes every call on (FORWARD).
+TEST(ControlProgramAutomation, APictureReachesTheDeviceThroughTheForwardingPlugIn) {
+    putAPictureOnTheDevice(L"forwarding_device");
 }
 
 // By name, as a script calls it: an animation plays; a GIF that cannot be

@@ -19,7 +19,9 @@ using zelk::platform::ComPtr;
 inline const CLSID clsidDmd = {0x10610679, 0x3C2E, 0x437A, {0x82, 0xDC, 0x3C, 0x04, 0x0D, 0x12, 0xB2, 0x6A}};
 inline const IID iidDmd = {0x637A8485, 0xC484, 0x4725, {0xB2, 0x37, 0x0F, 0x4F, 0x06, 0x84, 0x7A, 0x74}};
 
-inline void registerClass() { ASSERT_EQ(start(L"with_device", L"/regserver").exitCode(), 0u); }
+inline void registerClass(const std::wstring& folder = L"with_device") {
+    ASSERT_EQ(start(folder, L"/regserver").exitCode(), 0u);
+}
 
 // The copy that serves the class: the one process with a TDMDForm.
 inline Program servingCopy() {

@@ -111,9 +111,9 @@ inline std::vector<HWND> trayIcons() {
     return search.found;
 }
 
-inline std::string recordOfDevice() {
+inline std::string recordOfDevice(const std::wstring& folder = L"with_device") {
     const auto bytes = zelk::platform::readWholeFile(
-        zelk::platform::wideToUtf8(besideThisProgram(L"with_device\\dmddevice_record.txt")), 1 << 20);
+        zelk::platform::wideToUtf8(besideThisProgram(folder + L"\\dmddevice_record.txt")), 1 << 20);
     return {bytes.begin(), bytes.end()};
 }
 

@@ -1,15 +1,18 @@
-// A DMD device library that records, for the control program's tests, its
-// loading and every call with every frame, one line each, in
-// "dmddevice_record.txt" beside itself: the program runs in a process of its
-// own, so the record goes through a file.
+// A DMD device library that records its loading and every call with all its
+// arguments and every frame, one line each (dmddevice_call_lines.h), in
+// "dmddevice_record.txt" beside itself: the host runs in a process of its
+// own or calls through another library, so the record goes through a file.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "dmddevice.h"
+#include "dmddevice_call_lines.h"
 
 namespace {
+
+using dmddevice_calls::Bytes;
+using dmddevice_calls::callLine;
 
 std::wstring recordPath;
 
@@ -18,6 +21,10 @@ void record(const std::string& line) {
     if (file == nullptr) return;
     std::fputs((line + "\n").c_str(), file);
     std::fclose(file);
+}
+
+Bytes dots(uint16_t width, uint16_t height, const void* frame, size_t bytesPerDot) {
+    return {frame, size_t{width} * height * bytesPerDot};
 }
 
 }  // namespace
@@ -45,29 +52,37 @@ bool Close() {
     return true;
 }
 
-// The options record follows as hex digits of its bytes.
+void SetGameName(const char* name, int length) { record(callLine("SetGameName", name, length)); }
+
 void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions* options) {
-    std::string line = "PM_GameSettings " + std::string(gameName ? gameName : "<null>") + " " +
-                       std::to_string(hardwareGeneration) + " ";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(options);
-    for (size_t i = 0; options != nullptr && i < sizeof(tPMoptions); ++i) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
-        line += digits;
-    }
-    record(line);
+    record(callLine("PM_GameSettings", gameName, hardwareGeneration, Bytes{options, sizeof(tPMoptions)}));
 }
 
-// The whole frame, as hex digits of its bytes.
 void Render_RGB24(uint16_t width, uint16_t height, const rgb24* frame) {
-    std::string line = "Render_RGB24 " + std::to_string(width) + " " + std::to_string(height) + " ";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(frame);
-    for (size_t i = 0; i < static_cast<size_t>(width) * height * 3; ++i) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
-        line += digits;
-    }
-    record(line);
+    record(callLine("Render_RGB24", width, height, dots(width, height, frame, 3)));
 }
+
+void Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) {
+    record(callLine("Set_4_Colors_Palette", color0, color33, color66, color100));
+}
+
+void Set_16_Colors_Palette(const rgb24* colors) {
+    record(callLine("Set_16_Colors_Palette", Bytes{colors, 16 * sizeof(rgb24)}));
+}
+
+void Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) {
+    record(callLine("Render_4_Shades", width, height, dots(width, height, frame, 1)));
+}
+
+void Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) {
+    record(callLine("Render_16_Shades", width, height, dots(width, height, frame, 1)));
+}
+
+// PinMAME's segment buffers hold 128 values each.
+void Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData, const uint16_t* segData2) {
+    record(callLine("Render_PM_Alphanumeric_Frame", layout, Bytes{segData, 256}, Bytes{segData2, 256}));
+}
+
+void Console_Data(uint8_t data) { record(callLine("Console_Data", data)); }
 
 }  // extern "C"

@@ -51,6 +51,25 @@ private:
     decltype(&::Console_Data) consoleData_ = nullptr;
 };
 
+// A PinMAME-style host: it loads the library under this name, needs only
+// the six entry points such a host calls, and plays a game with one byte per
+// dot (4 and 16 shades) from a thread of its own that never initialises COM,
+// about 60 frames a second.
+#ifdef _WIN64
+inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice64.dll";
+#else
+inline constexpr wchar_t shadedHostLibraryName[] = L"DmdDevice.dll";
+#endif
+// Some frames show a block of the top shade (x 40-63, y 8-23); the first of
+// them with 16 shades is frame 6 (frames numbered from 1, as recordings count).
+inline constexpr int shadedBlockLeft = 40, shadedBlockTop = 8, shadedBlockRight = 64, shadedBlockBottom = 24;
+
+// Plays game rom with the library: Open, PM_GameSettings(rom), palettes,
+// shaded frames, an alphanumeric frame and console data, a dark frame,
+// Close. Returns the calls made, one line each as the recording stand-in
+// driver writes them.
+std::vector<std::string> playShadedGame(const std::filesystem::path& library, const std::string& rom);
+
 // Dispatches the thread's window messages for about the given time.
 void pumpMessages(DWORD milliseconds = 50);
 

@@ -66,6 +66,8 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
+std::vector<std::string> fileLines(const fs::path& path) { return splitLines(readFile(path), "\n"); }
+
 Bitmap24 triggerPicture(int n) {
     Bitmap24 picture(dmdWidth, dmdHeight);
     int left = 4 + 12 * (n - 1);
@@ -90,11 +92,13 @@ std::vector<uint8_t> rgbFrame(const Bitmap24& picture) {
 
 std::vector<uint8_t> blackFrame() { return std::vector<uint8_t>(dmdWidth * dmdHeight * 3, 0); }
 
+void writePicture(const fs::path& path, const Bitmap24& picture) {
+    const std::vector<uint8_t> bmp = writeBmp24(picture);
+    writeFile(path, std::string(bmp.begin(), bmp.end()));
+}
+
 void writeTriggerImages(const fs::path& folder, int count) {
-    for (int n = 1; n <= count; ++n) {
-        std::vector<uint8_t> bmp = writeBmp24(triggerPicture(n));
-        writeFile(folder / (std::to_string(n) + ".bmp"), std::string(bmp.begin(), bmp.end()));
-    }
+    for (int n = 1; n <= count; ++n) writePicture(folder / (std::to_string(n) + ".bmp"), triggerPicture(n));
 }
 
 fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int count, const wchar_t* player) {
@@ -107,13 +111,7 @@ fs::path makePlayerFolder(const fs::path& folder, const std::string& game, int c
     return program;
 }
 
-std::vector<std::string> playerCalls(const fs::path& folder) {
-    std::vector<std::string> calls;
-    for (const std::string& line : splitLines(readFile(folder / L"player_calls.txt"), "\n")) {
-        calls.push_back(line);
-    }
-    return calls;
-}
+std::vector<std::string> playerCalls(const fs::path& folder) { return fileLines(folder / L"player_calls.txt"); }
 
 bool endPlayers(const fs::path& folder, DWORD waitMs) {
     bool allEnded = true;
@@ -197,9 +195,9 @@ bool playerKeyExists() {
     return false;
 }
 
-fs::path makePluginFolder(const fs::path& folder, const std::string& ini) {
+fs::path makePluginFolder(const fs::path& folder, const std::string& ini, const wchar_t* name) {
     fs::create_directories(folder);
-    fs::path library = folder / ZELK_PLUGIN_FILE_NAME;
+    fs::path library = folder / name;
     fs::copy_file(testProgramFolder() / ZELK_PLUGIN_FILE_NAME, library, fs::copy_options::overwrite_existing);
     if (!ini.empty()) writeFile(folder / L"dmddevicezelk.ini", ini);
     return library;
@@ -253,17 +251,35 @@ void WineTest::TearDown() {
 
 namespace zelk::wine {
 
-bool startRunningPlayer(const fs::path& program, const std::wstring& switches) {
-    std::wstring command = L"\"" + program.wstring() + L"\" " + switches;
+namespace {
+
+platform::KernelHandle startProgram(const fs::path& program, const std::wstring& arguments) {
+    std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return false;
+        return {};
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return platform::KernelHandle(process.hProcess);
+}
+
+}  // namespace
+
+int runProgram(const fs::path& program, const std::wstring& arguments) {
+    platform::KernelHandle process = startProgram(program, arguments);
+    DWORD status = 0;
+    if (!process.valid() || WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.get(), &status)) {
+        return -1;
+    }
+    return static_cast<int>(status);
+}
+
+bool startRunningPlayer(const fs::path& program, const std::wstring& switches) {
+    if (!startProgram(program, switches).valid()) return false;
     const fs::path folder = program.parent_path();
     for (int wait = 0; wait < 100 && playerCalls(folder).empty(); ++wait) pumpMessages(50);
     return playerCalls(folder) == std::vector<std::string>{"Active"};

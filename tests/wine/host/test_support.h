@@ -25,12 +25,15 @@ std::string utf8(const fs::path& path);
 fs::path pathFromUtf8(const std::string& text);
 void writeFile(const fs::path& path, const std::string& bytes);
 std::string readFile(const fs::path& path);  // empty when missing
+// The file's lines; one without a line end is marked "<no line end>".
+std::vector<std::string> fileLines(const fs::path& path);
 
 // Trigger picture n (1 to 9): a black 128 x 32 picture with one white block
 // whose place depends on n. A frame of it matches exactly trigger n.
 Bitmap24 triggerPicture(int n);
 std::vector<uint8_t> rgbFrame(const Bitmap24& picture);
 std::vector<uint8_t> blackFrame();
+void writePicture(const fs::path& path, const Bitmap24& picture);  // as a 24-bit BMP
 // Writes trigger pictures 1 to count into folder (created as needed).
 void writeTriggerImages(const fs::path& folder, int count);
 
@@ -61,9 +64,14 @@ void registerPlayerKeyWithoutValue();
 void unregisterPlayer();  // from both registry views
 bool playerKeyExists();
 
-// A plug-in folder: a copy of the library and the given settings file
-// (none when ini is empty). Returns the library's path.
-fs::path makePluginFolder(const fs::path& folder, const std::string& ini);
+// A plug-in folder: a copy of the library under the given name and the
+// given settings file (none when ini is empty). Returns the library's path.
+fs::path makePluginFolder(const fs::path& folder, const std::string& ini,
+                          const wchar_t* name = ZELK_PLUGIN_FILE_NAME);
+
+// Runs a program with the given arguments and waits up to a minute for its
+// end: its exit status, or -1 when it did not start or end.
+int runProgram(const fs::path& program, const std::wstring& arguments);
 
 // The messages of the plug-in's log in folder, each checked for its time
 // stamp "YYYYMMDD HH:MM:SS " with the given time separator.

@@ -93,8 +93,9 @@ public:
         if (!IsEqualIID(reserved, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         return DispGetIDsOfNames(link_->types->table.get(), names, count, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID reserved, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT* badArgument) override {
+        if (!IsEqualIID(reserved, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         return DispInvoke(static_cast<IDMD*>(this), link_->types->table.get(), member, flags, parameters, result,
                           exception, badArgument);
     }

@@ -127,6 +127,9 @@ void putAPictureOnTheDevice(const std::wstring& folder) {
     LPOLESTR name = const_cast<LPOLESTR>(L"DMDOpen");
     DISPID id = 0;
     EXPECT_EQ(dmd->GetIDsOfNames(iidDmd, &name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);  // only IID_NULL is meant
+    DISPPARAMS none{};
+    EXPECT_EQ(dmd->Invoke(0x7FFF, iidDmd, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_UNKNOWNINTERFACE);
     EXPECT_EQ(dmd->DMDClose(), S_OK);
     EXPECT_EQ(server.exitCode(), 0u);
     EXPECT_EQ(recordOfDevice(folder), "loaded\n" + openRecord + "Render_RGB24 128 32 " + frame + "\nClose\n");

@@ -266,13 +266,17 @@ void DmdDriver::State::renderRgb24(uint16_t width, uint16_t height, const uint8_
 }
 
 // A shaded frame goes the way of an RGB24 frame of its size; one that the
-// plug-in would not take in still runs a pending game start.
+// plug-in would not take in still runs a pending game start. Nothing reads
+// the frame when no game start is pending and neither the preview, matching
+// nor a recording is on (a shaded host playing a game without a pack), so
+// it is not converted then.
 void DmdDriver::State::renderShades(uint16_t width, uint16_t height, const uint8_t* frame,
                                     ShadeCount count) noexcept {
     if (!plugin.shadedHost) return;
+    const bool read = plugin.gameStartPending || plugin.showDmd || plugin.captureActive || recorder.recording();
     const uint8_t* rgb = nullptr;
     try {
-        rgb = shadeFrame.convert(width, height, frame, count, kMaxFrameSide);
+        if (read) rgb = shadeFrame.convert(width, height, frame, count, kMaxFrameSide);
     } catch (...) {
         plugin.logCurrentFailure("ERROR taking a frame in");
     }

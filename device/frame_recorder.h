@@ -44,6 +44,8 @@ public:
     // RECORD is off: writes what is buffered and records nothing more.
     void stop() noexcept;
 
+    // Whether frames are being recorded now.
+    bool recording() const { return active_; }
     // The file of the running recording, empty before its first frame.
     const std::string& path() const { return path_; }
 

@@ -68,6 +68,34 @@ struct Installed {
 const std::vector<std::string> kLogo = {"........", ".##..#..", ".#.#.#..", "........"};
 const std::vector<std::string> kBlank = {"........", "........", "........", "........"};
 
+// FORWARD through the system's loader: a DMD device library gets the calls;
+// a missing file and the plug-in itself (by its own name) are refused.
+TEST(PluginLibrary, ForwardingThroughTheSystemLoader) {
+    const struct {
+        std::string forward, line;  // line: the log's second line starts with it ("<dir>" stands for the folder)
+    } cases[] = {{ZELK_FAKE_DEVICE_PATH, "Forwarding to " ZELK_FAKE_DEVICE_PATH},
+                 {"missing.so", "ERROR forwarding, forwarding off: <dir>missing.so: "},
+                 {"dmddeviceZelk.so", "ERROR forwarding, forwarding off: <dir>dmddeviceZelk.so is this plug-in itself"}};
+    for (const auto& c : cases) {
+        Installed installed;
+        std::ofstream(installed.dir.path() + "dmddevicezelk.ini") << "[SETTINGS]\nFORWARD=" << c.forward << "\n";
+        Plugin plugin(installed.library);
+        plugin.open();
+        plugin.close();
+        std::string line = c.line;
+        if (line.find("<dir>") != std::string::npos) line.replace(line.find("<dir>"), 5, installed.dir.path());
+        const Lines log = installed.log();
+        ASSERT_EQ(log.size(), 2u) << c.forward;
+        EXPECT_TRUE(log[1].starts_with(line)) << log[1];
+    }
+    // The first case's library got Open and Close.
+    void* fake = ::dlopen(ZELK_FAKE_DEVICE_PATH, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(fake, nullptr);
+    const auto fakeLog = reinterpret_cast<const char* (*)()>(::dlsym(fake, "FakeDmd_Log"));
+    EXPECT_EQ(std::string(fakeLog()), "Open;Close;");
+    ::dlclose(fake);
+}
+
 TEST(PluginLibrary, ExportsAllElevenEntryPointsUnmangled) {
     Installed installed;
     Plugin plugin(installed.library);

@@ -34,18 +34,12 @@ private:
 
 void BoundDeviceLibrary::bindEntryPoints(const std::string& path,
                                          const std::function<EntryPoint(const char*)>& lookUp) {
-    const auto bind = [&]<typename Fn>(Fn& target, const char* name) {
-        const EntryPoint entry = lookUp(name);
-        if (entry == nullptr)
-            throw Error("EDeviceLibrary",
-                        "DMD device library \"" + path + "\" lacks the entry point \"" + name + "\"");
-        // The library's export has this type; the look-up only hid it.
-        target = reinterpret_cast<Fn>(entry);
-    };
-    bind(open_, "Open");
-    bind(gameSettings_, "PM_GameSettings");
-    bind(render_, "Render_RGB24");
-    bind(close_, "Close");
+    entries_.bind(lookUp);
+    for (const DmdEntry entry : {DmdEntry::Open, DmdEntry::PM_GameSettings, DmdEntry::Render_RGB24, DmdEntry::Close}) {
+        if (!entries_.has(entry))
+            throw Error("EDeviceLibrary", "DMD device library \"" + path + "\" lacks the entry point \"" +
+                                              dmdEntryName(entry) + "\"");
+    }
 }
 
 std::unique_ptr<DmdDevice> loadDmdDevice(const std::string& path) { return std::make_unique<DeviceLibrary>(path); }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "control/dmd_device.h"
-#include "dmddevice.h"
+#include "dmddevice_table.h"
 
 namespace zelk::control {
 
@@ -14,14 +14,14 @@ class BoundDeviceLibrary : public DmdDevice {
 public:
     // The results of Open and Close are not examined: a failing device goes
     // unnoticed, as with a library linked at load time.
-    void Open() override { open_(); }
+    void Open() override { entries_.Open(); }
     void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const void* options) override {
-        gameSettings_(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
+        entries_.PM_GameSettings(gameName, hardwareGeneration, static_cast<const tPMoptions*>(options));
     }
     void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) override {
-        render_(width, height, reinterpret_cast<const rgb24*>(frame));
+        entries_.Render_RGB24(width, height, reinterpret_cast<const rgb24*>(frame));
     }
-    void Close() override { close_(); }
+    void Close() override { entries_.Close(); }
 
 protected:
     // Any entry point, as the system's look-up hands it out.
@@ -33,10 +33,7 @@ protected:
     void bindEntryPoints(const std::string& path, const std::function<EntryPoint(const char*)>& lookUp);
 
 private:
-    decltype(&::Open) open_ = nullptr;
-    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
-    decltype(&::Render_RGB24) render_ = nullptr;
-    decltype(&::Close) close_ = nullptr;
+    DmdDeviceTable entries_;
 };
 
 }  // namespace zelk::control

@@ -1,17 +1,24 @@
 #pragma once
-// FORWARD=<file>: a DMD device library that gets every call the host makes,
-// with exactly the host's arguments, before the plug-in does its own work.
-// A cabinet with DMD hardware keeps its real driver this way: the driver is
-// renamed, the plug-in takes its name, and the driver still sees every frame.
+// FORWARD=<file>: a DMD device library that gets every call the host makes
+// before the plug-in does its own work. A cabinet with DMD hardware keeps its
+// real driver this way: the driver is renamed, the plug-in takes its name,
+// and the driver still gets what the host would have sent it.
+//
+// A call reaches the driver's entry point of the same name, with exactly the
+// host's arguments, when the driver has it. When it has not, the driver gets
+// what a PinMAME host sends a driver without it: a luminance frame becomes
+// the legacy frame (legacy_frame.h) in a shaded call, with or without raw
+// bitplanes as the driver offers; a _with_Raw call becomes the plain one;
+// the alphanumeric frame with dimmed segments becomes the plain one; the
+// console input hook goes nowhere.
 //
 // The library is loaded at the first Open that names one and stays loaded for
 // the rest of the process (the host may call at any time until it exits, so
-// it is never freed, least of all while the plug-in unloads). An entry point
-// the library lacks is skipped on its own.
+// it is never freed, least of all while the plug-in unloads).
 #include <functional>
 #include <string>
 
-#include "dmddevice.h"
+#include "dmddevice_table.h"
 
 namespace zelk::device {
 
@@ -32,7 +39,7 @@ public:
 
     virtual ~DeviceLibraries() = default;
     // Loads the library at path (UTF-8) for good, unless it is this plug-in
-    // itself or has none of the eleven entry points. Never throws.
+    // itself or has none of the entry points. Never throws.
     virtual Loaded loadForGood(const std::string& path) noexcept = 0;
 };
 
@@ -46,49 +53,39 @@ public:
     // say (no path and no forwarding).
     std::string attach(DeviceLibraries* libraries, const std::string& path);
 
-    // The eleven calls, passed on when forwarding and the library has them.
-    void Open() const;
-    void Close() const;
-    void SetGameName(const char* name, int length) const;
-    void Render_RGB24(uint16_t width, uint16_t height, const rgb24* frame) const;
-    void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions* options) const;
-    void Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) const;
-    void Set_16_Colors_Palette(const rgb24* colors) const;
-    void Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) const;
-    void Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) const;
-    void Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData, const uint16_t* segData2) const;
-    void Console_Data(uint8_t data) const;
+    bool forwarding() const { return !path_.empty(); }
+    // Whether the driver has the entry point (never while not forwarding).
+    bool has(DmdEntry entry) const { return driver_.has(entry); }
 
-private:
-    // A call that comes back to us through the chain (two plug-ins that
-    // forward to each other) is not passed on again: the loop ends there.
-    template <typename Fn, typename... Args>
-    void pass(Fn entry, Args... args) const {
-        if (entry == nullptr || passing_) return;
-        struct Passing {
-            bool& flag;
-            explicit Passing(bool& f) : flag(f) { flag = true; }
-            ~Passing() { flag = false; }
-        } passing(passing_);
-        entry(args...);
+    // Passes a call on as the host made it when the driver has the entry
+    // point: call(&DmdDeviceTable::Render_RGB24, width, height, frame).
+    template <typename Entry, typename... Arguments>
+    void call(Entry DmdDeviceTable::*entry, Arguments... arguments) const {
+        if (driver_.*entry != nullptr) (driver_.*entry)(arguments...);
     }
 
-    std::string path_;  // empty while not forwarding
-    mutable bool passing_ = false;  // the host calls from one thread at a time
-    decltype(&::Open) open_ = nullptr;
-    decltype(&::Close) close_ = nullptr;
-    decltype(&::SetGameName) setGameName_ = nullptr;
-    decltype(&::Render_RGB24) renderRgb24_ = nullptr;
-    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
-    decltype(&::Set_4_Colors_Palette) palette4_ = nullptr;
-    decltype(&::Set_16_Colors_Palette) palette16_ = nullptr;
-    decltype(&::Render_4_Shades) shades4_ = nullptr;
-    decltype(&::Render_16_Shades) shades16_ = nullptr;
-    decltype(&::Render_PM_Alphanumeric_Frame) alphanumeric_ = nullptr;
-    decltype(&::Console_Data) consoleData_ = nullptr;
-};
+    // The newer calls, for a driver with or without them. frame is the
+    // legacy frame of a luminance call; sixteen whether it has 16 shades.
+    int Console_Input_Ptr(DmdConsoleRead read) const;
+    void Render_4_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame, uint32_t rawCount,
+                                  const uint8_t* raw) const;
+    void Render_16_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame, uint32_t rawCount,
+                                   const uint8_t* raw) const;
+    void Render_Lum_And_Raw(uint16_t width, uint16_t height, const uint8_t* lum, const uint8_t* ident,
+                            uint32_t rawCount, const uint8_t* raw, const uint8_t* frame, bool sixteen) const;
+    void Render_FloatLum_And_Raw(uint16_t width, uint16_t height, const float* lum, const uint8_t* ident,
+                                 uint8_t identBits, const uint8_t* frame, bool sixteen) const;
+    void Render_PM_Alphanumeric_Dim_Frame(layout_t layout, const uint16_t* segData, const char* dim,
+                                          const uint16_t* segData2) const;
 
-// The names of the eleven entry points, in the interface's order.
-extern const char* const kDeviceEntryPointNames[11];
+private:
+    // A shaded frame as the host sends it to a driver without the luminance
+    // calls: with raw bitplanes when there are some and the driver takes them.
+    void shaded(uint16_t width, uint16_t height, const uint8_t* frame, bool sixteen, uint32_t rawCount,
+                const uint8_t* raw) const;
+
+    std::string path_;  // empty while not forwarding
+    DmdDeviceTable driver_;
+};
 
 }  // namespace zelk::device

@@ -9,11 +9,13 @@
 #include "device/dmd_driver.h"
 
 #include <cstring>
+#include <mutex>
 #include <optional>
 
 #include "core/ini_file.h"
 #include "device/frame_intake.h"
 #include "device/frame_recorder.h"
+#include "device/legacy_frame.h"
 #include "device/plugin_state.h"
 #include "device/preview_settings.h"
 #include "device/shade_frame.h"
@@ -40,11 +42,20 @@ void passOn(const Call& call) noexcept {
     }
 }
 
+// The drivers whose entry points this thread is inside, innermost last. Plain
+// values only: nothing to destroy when a host's thread ends.
+constexpr int kMaxNestedDrivers = 8;
+thread_local const void* tInside[kMaxNestedDrivers];
+thread_local int tInsideCount = 0;
+
 }  // namespace
 
 struct DmdDriver::State {
     explicit State(Platform platform) : plugin(platform) {}
 
+    // Held by every entry point and by the preview's paint. Recursive: the
+    // preview window's owner repaints within its own Render call.
+    std::recursive_mutex lock;
     PluginState plugin;
     std::optional<Bitmap24> frameBitmap;     // created by the first frame taken in, never resized
     std::unique_ptr<TZelkCapture> capture;
@@ -54,18 +65,50 @@ struct DmdDriver::State {
     std::string forwardFile;                 // FORWARD, read at every Open
     DeviceForward forward;
     ShadeFrame shadeFrame;
+    GameKind gameKind;                       // of the last PM_GameSettings, for luminance frames
+    LegacyFrame legacyFrame;
 
     void ReadSettings();
     std::string forwardPath() const;
     void setGameName(const char* name, int length) noexcept;
     void renderRgb24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
     void renderShades(uint16_t width, uint16_t height, const uint8_t* frame, ShadeCount count) noexcept;
+    bool shadesRead() const;
     void StartPendingGame();
     void previewDragEnded(int32_t x, int32_t y);
     void takeFrameIn(uint16_t width, uint16_t height, const uint8_t* frame);
 };
 
 DmdDriver::DmdDriver(Platform platform) : state_(std::make_unique<State>(platform)) {}
+
+// One entry point's call: refused when this thread is inside the same
+// driver already (the call came back through a chain of forwarders), else
+// under the driver's lock for its whole length.
+class DmdDriver::Entry {
+public:
+    explicit Entry(const DmdDriver& driver) : driver_(&driver) {
+        for (int i = 0; i < tInsideCount; ++i) {
+            if (tInside[i] == driver_) return;
+        }
+        // Deeper than any real chain: refused rather than risking the stack.
+        if (tInsideCount == kMaxNestedDrivers) return;
+        driver.state_->lock.lock();
+        tInside[tInsideCount++] = driver_;
+        entered_ = true;
+    }
+    ~Entry() {
+        if (!entered_) return;
+        --tInsideCount;
+        driver_->state_->lock.unlock();
+    }
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+    explicit operator bool() const { return entered_; }
+
+private:
+    const DmdDriver* driver_;
+    bool entered_ = false;
+};
 
 DmdDriver::~DmdDriver() {
     // Unloading writes nothing, so the capture set goes without its log line.
@@ -118,6 +161,8 @@ void DmdDriver::State::previewDragEnded(int32_t x, int32_t y) {
 }
 
 bool DmdDriver::Open() noexcept {
+    const Entry entry(*this);
+    if (!entry) return true;
     State& s = *state_;
     try {
         s.plugin.pluginFolder = s.plugin.platform.files.pluginFolder();
@@ -131,7 +176,7 @@ bool DmdDriver::Open() noexcept {
     } catch (...) {
         forwardNote = "ERROR forwarding, forwarding off: " + s.forwardPath();
     }
-    passOn([&] { s.forward.Open(); });
+    passOn([&] { s.forward.call(&DmdDeviceTable::Open); });
     s.plugin.logEnabled = true;
     s.plugin.log("Open called", true);
     if (!forwardNote.empty()) s.plugin.log(forwardNote);
@@ -153,8 +198,10 @@ bool DmdDriver::Open() noexcept {
 }
 
 bool DmdDriver::Close() noexcept {
+    const Entry entry(*this);
+    if (!entry) return true;
     State& s = *state_;
-    passOn([&] { s.forward.Close(); });
+    passOn([&] { s.forward.call(&DmdDeviceTable::Close); });
     s.recorder.flush();
     if (s.capture) {
         // The variable is cleared before the object goes, as with every
@@ -166,7 +213,9 @@ bool DmdDriver::Close() noexcept {
 }
 
 void DmdDriver::SetGameName(const char* name, int length) noexcept {
-    passOn([&] { state_->forward.SetGameName(name, length); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::SetGameName, name, length); });
     state_->setGameName(name, length);
 }
 
@@ -249,7 +298,11 @@ void DmdDriver::State::takeFrameIn(uint16_t width, uint16_t height, const uint8_
 }
 
 void DmdDriver::Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
-    passOn([&] { state_->forward.Render_RGB24(width, height, reinterpret_cast<const rgb24*>(frame)); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] {
+        state_->forward.call(&DmdDeviceTable::Render_RGB24, width, height, reinterpret_cast<const rgb24*>(frame));
+    });
     state_->renderRgb24(width, height, frame);
 }
 
@@ -270,13 +323,17 @@ void DmdDriver::State::renderRgb24(uint16_t width, uint16_t height, const uint8_
 // the frame when no game start is pending and neither the preview, matching
 // nor a recording is on (a shaded host playing a game without a pack), so
 // it is not converted then.
+bool DmdDriver::State::shadesRead() const {
+    return plugin.shadedHost &&
+           (plugin.gameStartPending || plugin.showDmd || plugin.captureActive || recorder.recording());
+}
+
 void DmdDriver::State::renderShades(uint16_t width, uint16_t height, const uint8_t* frame,
                                     ShadeCount count) noexcept {
     if (!plugin.shadedHost) return;
-    const bool read = plugin.gameStartPending || plugin.showDmd || plugin.captureActive || recorder.recording();
     const uint8_t* rgb = nullptr;
     try {
-        if (read) rgb = shadeFrame.convert(width, height, frame, count, kMaxFrameSide);
+        if (shadesRead()) rgb = shadeFrame.convert(width, height, frame, count, kMaxFrameSide);
     } catch (...) {
         plugin.logCurrentFailure("ERROR taking a frame in");
     }
@@ -285,41 +342,127 @@ void DmdDriver::State::renderShades(uint16_t width, uint16_t height, const uint8
 
 void DmdDriver::PM_GameSettings(const char* gameName, uint64_t hardwareGeneration,
                                 const tPMoptions* options) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
     State& s = *state_;
-    passOn([&] { s.forward.PM_GameSettings(gameName, hardwareGeneration, options); });
-    // The control program opens its device with an empty name: no game.
-    if (!s.plugin.shadedHost || gameName == nullptr) return;
+    passOn([&] { s.forward.call(&DmdDeviceTable::PM_GameSettings, gameName, hardwareGeneration, options); });
+    if (gameName == nullptr) return;
     const size_t length = strnlen(gameName, kMaxGameName);
-    if (length > 0) s.setGameName(gameName, static_cast<int>(length));
+    // Luminance frames follow the game's shades and hardware; a longer name
+    // than the bound still counts by its beginning.
+    s.gameKind = GameKind::of(std::string(gameName, length).c_str(), hardwareGeneration);
+    // The control program opens its device with an empty name: no game.
+    if (s.plugin.shadedHost && length > 0) s.setGameName(gameName, static_cast<int>(length));
 }
 
 void DmdDriver::Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
-    passOn([&] { state_->forward.Render_4_Shades(width, height, frame); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Render_4_Shades, width, height, frame); });
     state_->renderShades(width, height, frame, ShadeCount::four);
 }
 
 void DmdDriver::Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept {
-    passOn([&] { state_->forward.Render_16_Shades(width, height, frame); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Render_16_Shades, width, height, frame); });
     state_->renderShades(width, height, frame, ShadeCount::sixteen);
+}
+
+void DmdDriver::Render_4_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame, uint32_t rawCount,
+                                         const uint8_t* raw) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.Render_4_Shades_with_Raw(width, height, frame, rawCount, raw); });
+    state_->renderShades(width, height, frame, ShadeCount::four);
+}
+
+void DmdDriver::Render_16_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame,
+                                          uint32_t rawCount, const uint8_t* raw) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.Render_16_Shades_with_Raw(width, height, frame, rawCount, raw); });
+    state_->renderShades(width, height, frame, ShadeCount::sixteen);
+}
+
+// The legacy frame is made only when the driver behind lacks the call or the
+// plug-in reads the frame itself.
+void DmdDriver::Render_Lum_And_Raw(uint16_t width, uint16_t height, const uint8_t* lum, const uint8_t* ident,
+                                   uint32_t rawCount, const uint8_t* raw) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
+    State& s = *state_;
+    const bool sixteen = s.gameKind.sixteenShades();
+    const uint8_t* frame = nullptr;
+    try {
+        const bool translated = s.forward.forwarding() && !s.forward.has(DmdEntry::Render_Lum_And_Raw);
+        if (translated || s.shadesRead()) frame = s.legacyFrame.fromLum(width, height, lum, ident, s.gameKind, kMaxFrameSide);
+    } catch (...) {
+        s.plugin.logCurrentFailure("ERROR taking a frame in");
+    }
+    passOn([&] { s.forward.Render_Lum_And_Raw(width, height, lum, ident, rawCount, raw, frame, sixteen); });
+    s.renderShades(width, height, frame, sixteen ? ShadeCount::sixteen : ShadeCount::four);
+}
+
+void DmdDriver::Render_FloatLum_And_Raw(uint16_t width, uint16_t height, const float* lum, const uint8_t* ident,
+                                        uint8_t identBits) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
+    State& s = *state_;
+    const bool sixteen = sixteenShadesOfIdentBits(identBits);
+    const uint8_t* frame = nullptr;
+    try {
+        const bool translated = s.forward.forwarding() && !s.forward.has(DmdEntry::Render_FloatLum_And_Raw);
+        if (translated || s.shadesRead())
+            frame = s.legacyFrame.fromFloatLum(width, height, lum, ident, identBits, s.gameKind, kMaxFrameSide);
+    } catch (...) {
+        s.plugin.logCurrentFailure("ERROR taking a frame in");
+    }
+    passOn([&] { s.forward.Render_FloatLum_And_Raw(width, height, lum, ident, identBits, frame, sixteen); });
+    s.renderShades(width, height, frame, sixteen ? ShadeCount::sixteen : ShadeCount::four);
 }
 
 // The palette is the host's choice for its own display; the plug-in keeps
 // its fixed ramp so that packs match on every cabinet.
 void DmdDriver::Set_4_Colors_Palette(rgb24 color0, rgb24 color33, rgb24 color66, rgb24 color100) noexcept {
-    passOn([&] { state_->forward.Set_4_Colors_Palette(color0, color33, color66, color100); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Set_4_Colors_Palette, color0, color33, color66, color100); });
 }
 
 void DmdDriver::Set_16_Colors_Palette(const rgb24* colors) noexcept {
-    passOn([&] { state_->forward.Set_16_Colors_Palette(colors); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Set_16_Colors_Palette, colors); });
 }
 
 void DmdDriver::Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData,
                                              const uint16_t* segData2) noexcept {
-    passOn([&] { state_->forward.Render_PM_Alphanumeric_Frame(layout, segData, segData2); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Render_PM_Alphanumeric_Frame, layout, segData, segData2); });
+}
+
+void DmdDriver::Render_PM_Alphanumeric_Dim_Frame(layout_t layout, const uint16_t* segData, const char* dim,
+                                                 const uint16_t* segData2) noexcept {
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.Render_PM_Alphanumeric_Dim_Frame(layout, segData, dim, segData2); });
 }
 
 void DmdDriver::Console_Data(uint8_t data) noexcept {
-    passOn([&] { state_->forward.Console_Data(data); });
+    const Entry entry(*this);
+    if (!entry) return;
+    passOn([&] { state_->forward.call(&DmdDeviceTable::Console_Data, data); });
+}
+
+// The plug-in has no console of its own; the host ignores the result.
+int DmdDriver::Console_Input_Ptr(DmdConsoleRead read) noexcept {
+    const Entry entry(*this);
+    if (!entry) return 0;
+    int result = 0;
+    passOn([&] { result = state_->forward.Console_Input_Ptr(read); });
+    return result;
 }
 
 void DmdDriver::setMatchReset(int32_t value) { state_->plugin.matchReset = value; }

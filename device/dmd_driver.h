@@ -1,8 +1,14 @@
 #pragma once
 // DmdDriver: the plug-in's module-level state and the behaviour behind the
-// eleven exported entry points. The exported C functions (exports.cpp) forward
-// to the one instance returned by pluginDriver(); tests and the zelkdmd tool
+// exported entry points. The exported C functions (exports.cpp) forward to
+// the one instance returned by pluginDriver(); tests and the zelkdmd tool
 // make their own instances over a platform of their choosing.
+//
+// Hosts call from several threads, even at once (PinMAME's emulation thread
+// and a FlexDMD-style renderer in one process): every entry point runs under
+// one lock, its passing-on included. A call that comes back to the same
+// driver on the same thread (two plug-ins forwarding to each other) returns
+// at once: the first call is already doing the work.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,10 +32,15 @@ public:
     bool Close() noexcept;
     void SetGameName(const char* name, int length) noexcept;
     void Render_RGB24(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
+    void Render_RGB24(uint16_t width, uint16_t height, const rgb24* frame) noexcept {
+        Render_RGB24(width, height, reinterpret_cast<const uint8_t*>(frame));
+    }
 
-    // The other seven. Each is passed on to the FORWARD library when there is
-    // one. With SHADEDHOST=1, PM_GameSettings starts a game and the shaded
-    // frames are taken in (shade_frame.h); otherwise they do nothing more.
+    // The others. Each is passed on to the FORWARD library when there is one
+    // (device_forward.h). With SHADEDHOST=1, PM_GameSettings starts a game and
+    // every shaded or luminance frame is taken in as the frame a driver
+    // without the newer calls would get (legacy_frame.h, shade_frame.h);
+    // otherwise they do nothing more.
     void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tPMoptions* options) noexcept;
     void Render_4_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
     void Render_16_Shades(uint16_t width, uint16_t height, const uint8_t* frame) noexcept;
@@ -37,6 +48,17 @@ public:
     void Set_16_Colors_Palette(const rgb24* colors) noexcept;
     void Render_PM_Alphanumeric_Frame(layout_t layout, const uint16_t* segData, const uint16_t* segData2) noexcept;
     void Console_Data(uint8_t data) noexcept;
+    int Console_Input_Ptr(DmdConsoleRead read) noexcept;
+    void Render_4_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame, uint32_t rawCount,
+                                  const uint8_t* raw) noexcept;
+    void Render_16_Shades_with_Raw(uint16_t width, uint16_t height, const uint8_t* frame, uint32_t rawCount,
+                                   const uint8_t* raw) noexcept;
+    void Render_Lum_And_Raw(uint16_t width, uint16_t height, const uint8_t* lum, const uint8_t* ident,
+                            uint32_t rawCount, const uint8_t* raw) noexcept;
+    void Render_PM_Alphanumeric_Dim_Frame(layout_t layout, const uint16_t* segData, const char* dim,
+                                          const uint16_t* segData2) noexcept;
+    void Render_FloatLum_And_Raw(uint16_t width, uint16_t height, const float* lum, const uint8_t* ident,
+                                 uint8_t identBits) noexcept;
 
     // For the tool and the tests: what Open would read from the settings.
     void setMatchReset(int32_t value);
@@ -53,6 +75,7 @@ public:
 
 private:
     struct State;
+    class Entry;
     std::unique_ptr<State> state_;
 };
 

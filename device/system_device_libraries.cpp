@@ -39,7 +39,7 @@ public:
 
 private:
     static bool hasAnyEntryPoint(const platform::LoadedLibrary& library) {
-        for (const char* name : kDeviceEntryPointNames) {
+        for (const char* name : kDmdEntryNames) {
             if (library.lookUp(name) != nullptr) return true;
         }
         return false;

@@ -180,7 +180,7 @@ TEST(Driver, GameWithoutTriggersLeavesTheFrameUnread) {
     DmdDriver driver(platform);
     driver.Open();
     setName(driver, "none");
-    driver.Render_RGB24(4, 3, nullptr);  // would crash if the frame were read
+    driver.Render_RGB24(4, 3, static_cast<const uint8_t*>(nullptr));  // would crash if the frame were read
     EXPECT_EQ(driver.frameBitmap(), nullptr);
     EXPECT_EQ(platform.log().back(), "No ZelkCapture found:  nothing to do");
 }
@@ -323,7 +323,7 @@ TEST(Driver, OddFramesAreNeverCopiedPastTheBitmap) {
     const std::vector<uint8_t> big(64 * 64 * 3, 0xAB);
     driver.Render_RGB24(0, 0, big.data());
     driver.Render_RGB24(4, 0, big.data());
-    driver.Render_RGB24(4, 3, nullptr);
+    driver.Render_RGB24(4, 3, static_cast<const uint8_t*>(nullptr));
     EXPECT_EQ(driver.frameBitmap(), nullptr) << "empty or missing frames make no bitmap";
     const std::vector<uint8_t> first = frameFromArt(kArt);
     driver.Render_RGB24(4, 3, first.data());

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Checks a build of the plug-in statically: its export table holds exactly the
-# eleven entry points under their plain names (no "_Name" or "Name@8"
+# entry points of the interface's list (include/dmddevice.h) under their plain names (no "_Name" or "Name@8"
 # decoration, which an x86 host would not find), and it imports only DLLs
 # that every Windows has (the C and C++ runtimes are linked in).
-# Usage: check_dll_tables.sh OBJDUMP PLUGIN.dll
+# Usage: check_dll_tables.sh OBJDUMP PLUGIN.dll DMDDEVICE.H
 set -euo pipefail
 objdump=$1
 dll=$2
+header=$3
 dump=$("$objdump" -p "$dll")
 
-expected="Close Console_Data Open PM_GameSettings Render_16_Shades Render_4_Shades Render_PM_Alphanumeric_Frame Render_RGB24 SetGameName Set_16_Colors_Palette Set_4_Colors_Palette"
+# The names of the list's entries: "X(result, Name, ...".
+expected=$(sed -n 's/^[[:space:]]*X([a-z]*, \([A-Za-z_0-9]*\),.*/\1/p' "$header" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+count=$(printf '%s\n' $expected | wc -l)
+[ "$count" -ge 17 ] || { echo "FAIL: only $count entry points read from $header"; exit 1; }
 exports=$(printf '%s\n' "$dump" |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
   sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
@@ -31,4 +35,4 @@ for name in $imports; do
   fi
 done
 [ $bad -eq 0 ] || exit 1
-echo "$dll: 11 plain exports; imports: $(echo $imports)"
+echo "$dll: $count plain exports; imports: $(echo $imports)"

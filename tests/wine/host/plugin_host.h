@@ -1,15 +1,16 @@
 #pragma once
 // A DMD-driving host as the plug-in meets it in the field: it loads the
-// library by path, finds the eleven entry points by name and calls them from
+// library by path, finds the entry points by name and calls them from
 // its thread, which has initialised COM and dispatches window messages.
 #include <windows.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "dmddevice.h"
+#include "dmddevice_table.h"
 
 namespace zelk::wine {
 
@@ -33,23 +34,16 @@ public:
     void unload();
     HMODULE module() const { return module_; }
 
-private:
-    template <typename Function>
-    Function entry(const char* name);
+    const DmdDeviceTable& entries() const { return entries_; }
 
+private:
     HMODULE module_ = nullptr;
-    decltype(&::Open) open_ = nullptr;
-    decltype(&::Close) close_ = nullptr;
-    decltype(&::SetGameName) setGameName_ = nullptr;
-    decltype(&::Render_RGB24) render_ = nullptr;
-    decltype(&::PM_GameSettings) gameSettings_ = nullptr;
-    decltype(&::Set_4_Colors_Palette) palette4_ = nullptr;
-    decltype(&::Set_16_Colors_Palette) palette16_ = nullptr;
-    decltype(&::Render_4_Shades) shades4_ = nullptr;
-    decltype(&::Render_16_Shades) shades16_ = nullptr;
-    decltype(&::Render_PM_Alphanumeric_Frame) alphanumeric_ = nullptr;
-    decltype(&::Console_Data) consoleData_ = nullptr;
+    DmdDeviceTable entries_;
 };
+
+// The library's entry points by name; throws naming the first of required
+// that it lacks.
+DmdDeviceTable bindEntryPoints(HMODULE module, std::span<const DmdEntry> required);
 
 // A PinMAME-style host: it loads the library under this name, needs only
 // the six entry points such a host calls, and plays a game with one byte per

@@ -19,24 +19,18 @@ using Lines = std::vector<std::string>;
 // The entry points, looked up by their plain names.
 struct Plugin {
     void* handle = nullptr;
-    decltype(&::Open) open = nullptr;
-    decltype(&::Close) close = nullptr;
-    decltype(&::SetGameName) setGameName = nullptr;
-    decltype(&::Render_RGB24) render = nullptr;
+    zelk::DmdDeviceTable d;
 
     explicit Plugin(const std::string& path) {
         handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) throw std::runtime_error(::dlerror());
-        open = find<decltype(open)>("Open");
-        close = find<decltype(close)>("Close");
-        setGameName = find<decltype(setGameName)>("SetGameName");
-        render = find<decltype(render)>("Render_RGB24");
+        d.bind([this](const char* name) { return ::dlsym(handle, name); });
     }
     ~Plugin() { ::dlclose(handle); }
-    template <typename F>
-    F find(const char* name) const {
-        return reinterpret_cast<F>(::dlsym(handle, name));
-    }
+    bool open() const { return d.Open(); }
+    bool close() const { return d.Close(); }
+    void setGameName(const char* name, int length) const { d.SetGameName(name, length); }
+    void render(uint16_t width, uint16_t height, const rgb24* frame) const { d.Render_RGB24(width, height, frame); }
     void frame(const std::vector<std::string>& art) const {
         const std::vector<uint8_t> rgb = zelk::test::frameFromArt(art);
         render(static_cast<uint16_t>(art[0].size()), static_cast<uint16_t>(art.size()),
@@ -99,7 +93,8 @@ TEST(PluginLibrary, ForwardingThroughTheSystemLoader) {
 TEST(PluginLibrary, ExportsEveryEntryPointUnmangled) {
     Installed installed;
     Plugin plugin(installed.library);
-    for (const char* name : zelk::kDmdEntryNames) EXPECT_NE(plugin.find<void*>(name), nullptr) << name;
+    for (size_t i = 0; i < zelk::kDmdEntryCount; ++i)
+        EXPECT_TRUE(plugin.d.has(static_cast<zelk::DmdEntry>(i))) << zelk::kDmdEntryNames[i];
 }
 
 TEST(PluginLibrary, FramesInTriggersOut) {
@@ -129,19 +124,25 @@ TEST(PluginLibrary, InactiveEntryPointsDoNothing) {
     const uint8_t shades[128 * 32] = {};
     const uint16_t segments[128] = {};
     const tPMoptions options = {};
-    plugin.find<decltype(&::PM_GameSettings)>("PM_GameSettings")("x", 0, &options);
-    plugin.find<decltype(&::PM_GameSettings)>("PM_GameSettings")(nullptr, ~0ull, nullptr);
-    plugin.find<decltype(&::Set_4_Colors_Palette)>("Set_4_Colors_Palette")(colour, colour, colour, colour);
-    plugin.find<decltype(&::Set_16_Colors_Palette)>("Set_16_Colors_Palette")(palette);
-    plugin.find<decltype(&::Set_16_Colors_Palette)>("Set_16_Colors_Palette")(nullptr);
-    plugin.find<decltype(&::Render_4_Shades)>("Render_4_Shades")(128, 32, shades);
-    plugin.find<decltype(&::Render_16_Shades)>("Render_16_Shades")(65535, 65535, nullptr);
-    plugin.find<decltype(&::Render_PM_Alphanumeric_Frame)>("Render_PM_Alphanumeric_Frame")(LAYOUT_NONE, segments,
+    plugin.d.PM_GameSettings("x", 0, &options);
+    plugin.d.PM_GameSettings(nullptr, ~0ull, nullptr);
+    plugin.d.Set_4_Colors_Palette(colour, colour, colour, colour);
+    plugin.d.Set_16_Colors_Palette(palette);
+    plugin.d.Set_16_Colors_Palette(nullptr);
+    plugin.d.Render_4_Shades(128, 32, shades);
+    plugin.d.Render_16_Shades(65535, 65535, nullptr);
+    plugin.d.Render_PM_Alphanumeric_Frame(LAYOUT_NONE, segments,
                                                                                          nullptr);
-    plugin.find<decltype(&::Console_Data)>("Console_Data")(42);
+    plugin.d.Console_Data(42);
+    plugin.d.Console_Input_Ptr(nullptr);
+    plugin.d.Render_4_Shades_with_Raw(128, 32, shades, 3, nullptr);
+    plugin.d.Render_16_Shades_with_Raw(65535, 65535, nullptr, ~0u, nullptr);
+    plugin.d.Render_Lum_And_Raw(65535, 65535, nullptr, nullptr, ~0u, nullptr);
+    plugin.d.Render_FloatLum_And_Raw(128, 32, nullptr, shades, 4);
+    plugin.d.Render_PM_Alphanumeric_Dim_Frame(static_cast<layout_t>(31), segments, nullptr, nullptr);
     EXPECT_FALSE(std::filesystem::exists(installed.dir.path() + "ZELKLOG.txt"));
     EXPECT_TRUE(plugin.open());
-    plugin.find<decltype(&::Console_Data)>("Console_Data")(42);
+    plugin.d.Console_Data(42);
     EXPECT_EQ(installed.log(), (Lines{"Open called"}));
 }
 

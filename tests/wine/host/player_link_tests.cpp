@@ -219,25 +219,23 @@ TEST_F(PluginTest, PlayerThatWasClosedIsReachedAgain) {
 // has the MTA; that thread leaving COM must not cut the first one's link.
 TEST_F(PluginTest, ThreadWithoutComKeepsThePlayerWhenTheHostsMtaEnds) {
     setUpPlayerAndPlugin(2);
-    std::promise<void> mtaUp, sent, mtaDown;
-    std::thread mta([&] {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        mtaUp.set_value();
-        sent.get_future().wait();
-        CoUninitialize();
-        mtaDown.set_value();
-    });
-    std::thread([&] {
+    std::thread([&] {  // never initialises COM
+        std::promise<void> mtaUp, sent;
+        std::thread mta([&] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            mtaUp.set_value();
+            sent.get_future().wait();
+            CoUninitialize();
+        });
         mtaUp.get_future().wait();
         host_->Open();
         host_->SetGameName("game01");
         show(1);
         sent.set_value();
-        mtaDown.get_future().wait();
+        mta.join();
         show(2);
         host_->Close();
     }).join();
-    mta.join();
     EXPECT_EQ(playerCalls(playerFolder_), (Lines{"B2SData|D1|1", "B2SData|D2|1"})) << ::testing::PrintToString(log());
 }
 

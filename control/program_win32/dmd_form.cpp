@@ -124,7 +124,8 @@ void TDMDForm::resetServerGuarded() {
     try {
         server_.reset();
     } catch (...) {
-        // A failed reset leaves the old server; its check may then ask.
+        // A failed reset leaves no server at all (the old one is gone first):
+        // the termination check then has nothing to keep and does not ask.
     }
 }
 

@@ -21,8 +21,9 @@ using platform::throwHresult;
 // Names and indexes are short; a text this long is a broken caller.
 constexpr size_t maxPlayerTextLength = 1u << 20;
 
-// Codes that say the player's process is gone: the reference is dead for
-// good, and only a new connection can reach a restarted player.
+// Codes that say the player's process is gone, or that the apartment its
+// reference lived in has ended: the reference is dead for good, and only a
+// new connection can reach the player.
 bool playerIsGone(HRESULT hr) {
     switch (static_cast<unsigned long>(hr)) {
         case 0x80010108UL:  // RPC_E_DISCONNECTED
@@ -31,6 +32,7 @@ bool playerIsGone(HRESULT hr) {
         case 0x800706BAUL:  // RPC_S_SERVER_UNAVAILABLE
         case 0x800706BEUL:  // RPC_S_CALL_FAILED
         case 0x800401FDUL:  // CO_E_OBJNOTCONNECTED
+        case 0x800401F0UL:  // CO_E_NOTINITIALIZED: the implicit MTA ended under the reference
             return true;
         default:
             return false;
@@ -41,16 +43,24 @@ bool playerIsGone(HRESULT hr) {
 // PinMAME-based host) cannot create the player's object: it gets
 // CO_E_NOTINITIALIZED. Keeping the process's multithreaded apartment alive
 // puts such threads in the implicit MTA, where calls to the player's local
-// server need no message loop. A thread with an apartment of its own keeps
-// it. CoIncrementMTAUsage is looked up, not imported, so that the plug-in
-// still loads on systems older than Windows 8 (where such a thread stays
-// without COM, as before).
-void useImplicitMtaOnThreadWithoutCom() {
+// server need no message loop. A thread that is in the implicit MTA already,
+// because another host thread has the MTA, needs it kept alive just as much:
+// when that thread leaves COM, the MTA would end and take the player's proxy
+// with it. A thread with an apartment of its own keeps it.
+// CoIncrementMTAUsage is looked up, not imported, so that the plug-in still
+// loads on systems older than Windows 8 (where such a thread stays without
+// COM, as before). The entry points' lock keeps callers one at a time.
+bool inImplicitMtaOrWithoutCom() {
     APTTYPE type{};
     APTTYPEQUALIFIER qualifier{};
-    if (CoGetApartmentType(&type, &qualifier) != CO_E_NOTINITIALIZED) return;
+    const HRESULT hr = CoGetApartmentType(&type, &qualifier);
+    if (hr == CO_E_NOTINITIALIZED) return true;
+    return SUCCEEDED(hr) && type == APTTYPE_MTA && qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA;
+}
+
+void keepMtaForThreadWithoutCom() {
     static CO_MTA_USAGE_COOKIE cookie = nullptr;  // kept for the rest of the process
-    if (cookie != nullptr) return;
+    if (cookie != nullptr || !inImplicitMtaOrWithoutCom()) return;
     using Increment = HRESULT(WINAPI*)(CO_MTA_USAGE_COOKIE*);
     const HMODULE ole32 = GetModuleHandleW(L"ole32.dll");
     const auto increment =
@@ -93,7 +103,7 @@ private:
     // player that died) does not block the way to a new one.
     IPinDisplay* connect() {
         if (display_) return display_.get();
-        useImplicitMtaOnThreadWithoutCom();
+        keepMtaForThreadWithoutCom();
         ComPtr<IUnknown> running;
         if (SUCCEEDED(GetActiveObject(playerDisplayClassId, nullptr, running.receive())) && running) {
             display_ = running.query<IPinDisplay>(pinDisplayInterfaceId);

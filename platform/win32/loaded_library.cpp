@@ -1,6 +1,9 @@
 // Libraries loaded with LoadLibraryExW. LOAD_WITH_ALTERED_SEARCH_PATH makes a
 // library given by full path find the libraries it needs in its own folder,
-// as a DMD driver renamed in the host's folder expects.
+// as a DMD driver renamed in the host's folder expects. The flag's behaviour
+// is undefined for a relative path (`zelkdmd play --device dev.dll`, FORWARD
+// while the plug-in's folder is unknown), so every path is made full first,
+// against the current folder.
 #include "platform/loaded_library.h"
 
 #include <windows.h>
@@ -23,11 +26,21 @@ std::string withFileName(std::string text, const std::string& path) {
     return text;
 }
 
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;  // the loader gives the reason
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
 }  // namespace
 
 LoadedLibrary::LoadedLibrary(const std::string& path) {
-    const std::wstring wide = utf8ToWide(path);
-    handle_ = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const std::wstring full = fullPath(utf8ToWide(path));
+    handle_ = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (handle_ == nullptr) throw Error("ELibrary", withFileName(errorText(GetLastError()), path));
 }
 

@@ -31,7 +31,9 @@ void serveWaitingMessages() { serveBatch(); }
 void serveMessagesFor(unsigned long milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        // MWMO_INPUTAVAILABLE: without it the wait sleeps through messages
+        // a batch already looked at and left for the next one.
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (!serveBatch()) return;
     }
 }

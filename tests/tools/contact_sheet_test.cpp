@@ -51,16 +51,20 @@ TEST(ContactSheet, KeepsEveryTriggersFirstSend) {
     }
 }
 
-// A bound in pixels leaves out sends of frames too large for it before
-// copying them: here one row of two 128x32 tiles fits, a third or a large frame not.
+// The sheet as drawn stays within the bound replay gives it (at most 24
+// million pixels, README): sends past it are left out before any copy.
 TEST(ContactSheet, StopsAtItsPixelBound) {
-    std::vector<uint8_t> rgb(size_t{1024} * 1024 * 3);
-    SheetCollector sheet(64, zelk::tools::sheetPixels(2, kWidth, kHeight));
-    for (const int trigger : {1, 2, 3}) sheet.add(1, trigger, {0, 0, kWidth, kHeight}, kWidth, kHeight, rgb.data());
-    sheet.add(2, 5, {0, 0, 1024, 1024}, 1024, 1024, rgb.data());
-    EXPECT_EQ(sheet.tiles().size(), 2u);
-    EXPECT_EQ(sheet.sends(), 4u);
-    EXPECT_TRUE(sheet.pixelsCapped());
+    constexpr uint64_t kBound = 24'000'000;
+    const std::vector<uint8_t> rgb = darkFrame();
+    SheetCollector sheet(SIZE_MAX, kBound);
+    for (int trigger = 1; trigger <= 300; ++trigger) {
+        sheet.add(1, trigger, {0, 0, kWidth, kHeight}, kWidth, kHeight, rgb.data());
+    }
+    ASSERT_TRUE(sheet.pixelsCapped());
+    const Bitmap24 drawn = drawContactSheet(sheet.tiles(), sheet.sends(), true);
+    const uint64_t pixels = uint64_t(drawn.width) * uint64_t(drawn.height);
+    EXPECT_LE(pixels, kBound) << drawn.width << "x" << drawn.height;
+    EXPECT_GT(pixels, kBound / 10 * 9) << "a row of two tiles is under a tenth of the bound";
 }
 
 // The outline lies just outside the region, whole, and hides none of its

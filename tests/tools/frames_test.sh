@@ -94,10 +94,16 @@ frames)
   # ... nor one that appears later: 000001.bmp, then 67108863 repeats, the
   # time for a picture of the last frame to appear before it is written.
   printf 'ZDR\x1a\x01\x00\x01\x00\x01\x00\x00\x00F\x01\x02\x03R\xff\xff\xff\x03F\x04\x05\x06' >race.zdr
-  timeout 60 bash -c 'until [ -e race/000001.bmp ]; do :; done; echo old >race/67108865.bmp' &
+  # Looked for every 10 ms, asleep in between: the run takes seconds.
+  timeout 60 bash -c 'until [ -e race/000001.bmp ]; do sleep 0.01; done; echo old >race/67108865.bmp' &
   expect_refusal 1 "67108865.bmp' appeared while frames were written" frames race.zdr --changed --out race
   wait
   [ "$(cat race/67108865.bmp)" = old ] || fail "a picture that appeared meanwhile was written over"
+  # A write that fails (the file size limit standing in for a full disk)
+  # says so and leaves no half-written picture behind.
+  (trap '' XFSZ && ulimit -f 4 && run frames a.rgb --out full)
+  grep -q "Cannot write file" err && ! grep -q appeared err && [ "$(files full)" = "" ] ||
+    fail "a failed write: $(cat err) left: $(files full)"
   expect_refusal 1 "--from 7: the inputs hold 6 frames" frames a.rgb "$bmp" --out late --from 7
   expect_refusal 1 "is not a folder" frames a.rgb --out a.rgb
   expect_refusal 1 "cannot be found" frames missing.rgb --out x

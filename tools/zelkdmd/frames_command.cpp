@@ -165,7 +165,14 @@ void writeFrameBmp(const std::string& path, uint16_t width, uint16_t height, con
     try {
         // Only a new file: one may have appeared since the folder was looked at.
         platform::writeToFile(path, std::string(bytes.begin(), bytes.end()), platform::WriteMode::createNew);
-    } catch (const Error&) {
+    } catch (const Error& failure) {
+        // Past the create, the failure (a full disk) is on the file made
+        // just now: a half-written picture would make a rerun refuse.
+        if (failure.className() != "EFCreateError") {
+            std::error_code ignored;
+            fs::remove(pathOf(path), ignored);
+            throw;
+        }
         if (platform::pathKind(path) == platform::PathKind::missing) throw;
         throw Error("EFCreateError", "'" + path + "' appeared while frames were written, and frames are never "
                                      "written over: stopped there");

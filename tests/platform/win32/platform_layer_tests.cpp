@@ -102,4 +102,27 @@ TEST(Messages, ServingEndsWhileASlowTimerIsDueAndKeepsTheQuitRequest) {
     EXPECT_EQ(message.wParam, 7u);
 }
 
+// Posted during a batch, after it began: WM_APP + 1 ends the batch, and
+// WM_APP + 2, left over for the next one, ends the serving.
+LRESULT CALLBACK postingTwo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        Sleep(20);
+        for (UINT next : {WM_APP + 1, WM_APP + 2}) PostMessageW(window, next, 0, 0);
+    }
+    if (message == WM_APP + 2) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(Messages, LeftoverOfABatchIsServedBeforeTheTimeIsUp) {
+    WNDCLASSW type{0, postingTwo, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"ZelkPostingTwo"};
+    RegisterClassW(&type);
+    HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    PostMessageW(window, WM_APP, 0, 0);
+    const ULONGLONG start = GetTickCount64();
+    zelk::platform::serveMessagesFor(10000);
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // the real player is found: game start, triggers, B2SInit, failures and the
 // player's registration in its various states.
 #include <algorithm>
+#include <future>
+#include <thread>
 
 #include "plugin_host.h"
 #include "test_support.h"
@@ -211,6 +213,30 @@ TEST_F(PluginTest, PlayerThatWasClosedIsReachedAgain) {
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(messages[failures[0] + 1], "****Exception class name = EOleSysError");
     ASSERT_TRUE(host_->Close());
+}
+
+// A host thread without COM is in the implicit MTA while another host thread
+// has the MTA; that thread leaving COM must not cut the first one's link.
+TEST_F(PluginTest, ThreadWithoutComKeepsThePlayerWhenTheHostsMtaEnds) {
+    setUpPlayerAndPlugin(2);
+    std::thread([&] {  // never initialises COM
+        std::promise<void> mtaUp, sent;
+        std::thread mta([&] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            mtaUp.set_value();
+            sent.get_future().wait();
+            CoUninitialize();
+        });
+        mtaUp.get_future().wait();
+        host_->Open();
+        host_->SetGameName("game01");
+        show(1);
+        sent.set_value();
+        mta.join();
+        show(2);
+        host_->Close();
+    }).join();
+    EXPECT_EQ(playerCalls(playerFolder_), (Lines{"B2SData|D1|1", "B2SData|D2|1"})) << ::testing::PrintToString(log());
 }
 
 TEST_F(PluginTest, NothingIsLoggedBeforeOpenAndInactiveEntryPointsDoNothing) {

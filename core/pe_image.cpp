@@ -84,10 +84,12 @@ private:
     std::string nameAt(uint32_t rva, const PeLimits& limits) const {
         const uint64_t at = offsetOf(rva, 1);
         std::string name;
-        for (uint64_t i = at; in_.has(i, 1) && in_.u8(i) != 0; ++i) {
+        for (uint64_t i = at; in_.u8(i) != 0; ++i) {
+            if (!in_.has(i, 1)) refuse(name_, "exported name cut off");
             if (name.size() == limits.maxNameLength) refuse(name_, "exported name too long");
             name += static_cast<char>(in_.u8(i));
         }
+        if (!in_.has(at + name.size(), 1)) refuse(name_, "exported name cut off");
         return name;
     }
 

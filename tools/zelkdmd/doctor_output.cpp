@@ -15,12 +15,15 @@ constexpr size_t kOkLinesShown = 8;
 
 void printSectionText(const DoctorSection& section, FILE* to) {
     std::fprintf(to, "\n%s\n", section.title.c_str());
+    // The settings in effect, two lines: those set in the file, and the defaults.
+    std::string set;
     std::string defaults;
     size_t okShown = 0;
     size_t okHidden = 0;
     for (const DoctorFinding& f : section.findings) {
-        if (!f.key.empty() && f.isDefault) {
-            defaults += (defaults.empty() ? "" : ", ") + f.key + (f.value.empty() ? "" : "=" + f.value);
+        if (!f.key.empty()) {
+            std::string& list = f.isDefault ? defaults : set;
+            list += (list.empty() ? "" : ", ") + f.key + (f.value.empty() ? "" : "=" + f.value);
             continue;
         }
         if (!f.problem && ++okShown > kOkLinesShown) {
@@ -31,6 +34,7 @@ void printSectionText(const DoctorSection& section, FILE* to) {
         if (f.problem) std::fprintf(to, "           do: %s\n", f.fix.c_str());
     }
     if (okHidden > 0) std::fprintf(to, "  %-8s and %zu more like these\n", "ok", okHidden);
+    if (!set.empty()) std::fprintf(to, "  %-8s set: %s\n", "ok", set.c_str());
     if (!defaults.empty()) std::fprintf(to, "  %-8s defaults: %s\n", "ok", defaults.c_str());
 }
 

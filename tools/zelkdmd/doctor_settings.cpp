@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <string_view>
+#include <string_view>
 
 #include "core/ini_file.h"
 #include "device/preview_settings.h"
@@ -97,7 +99,7 @@ Effect effectOf(const SettingKey& key, const std::optional<std::string>& written
         if (written && number != look.scale) effect.refused = "the scale is 1 to 16";
         break;
     case SettingKind::coordinate: {
-        const std::optional<int32_t>& place = &key == &device::kPreviewXKey ? look.x : look.y;
+        const std::optional<int32_t>& place = std::string_view(key.name) == device::kPreviewXKey.name ? look.x : look.y;
         effect.value = place ? std::to_string(*place) : "";
         if (written && number == kNoNumber) effect.refused = "not a number";
         effect.isDefault = !place;

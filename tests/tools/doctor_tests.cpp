@@ -156,7 +156,8 @@ std::vector<uint8_t> peLibrary(const std::vector<std::string>& names) {
     put(88 + 112, 0x1000, 4);  // export directory
     const size_t section = 88 + 240;
     for (const std::string& name : names) {
-        put(0x200 + 40 + 4 * static_cast<size_t>(&name - names.data()), static_cast<uint32_t>(0x1000 + file.size() - 0x200), 4);
+        const size_t slot = 0x200 + 40 + 4 * static_cast<size_t>(&name - names.data());
+        put(slot, static_cast<uint32_t>(0x1000 + file.size() - 0x200), 4);
         file.insert(file.end(), name.begin(), name.end());
         file.push_back(0);
     }

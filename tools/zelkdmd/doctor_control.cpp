@@ -21,7 +21,8 @@ void addLibraryFinding(DoctorSection& section, const LibraryInfo& program, const
     std::optional<std::string> library;
     if (program.bitness == Bitness::bits64) library = fileInFolder(folder, "dmddevice64.dll");
     if (!library) library = fileInFolder(folder, "dmddevice.dll");
-    const std::string wanted = program.bitness == Bitness::bits64 ? "dmddevice64.dll or dmddevice.dll" : "dmddevice.dll";
+    const std::string wanted =
+        program.bitness == Bitness::bits64 ? "dmddevice64.dll or dmddevice.dll" : "dmddevice.dll";
     if (!library) {
         return section.problem("no-library", "finds no " + wanted + " beside it: it cannot start",
                                "put the plug-in (or your DMD driver) beside it as " + wanted);

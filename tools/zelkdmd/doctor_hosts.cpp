@@ -118,7 +118,9 @@ DoctorSection checkHostFolder(const HostFolder& host, SettingsPlace& place, cons
             addDeviceFinding(section, name, info);
             // Where libraries cannot be identified, a settings file beside
             // one says that the plug-in is meant to be there.
-            if (info.plugin || (!info.identified && settingsHere)) place.plugins.push_back(PluginCopy{*path, info.bitness});
+            if (info.plugin || (!info.identified && settingsHere)) {
+                place.plugins.push_back(PluginCopy{*path, info.bitness});
+            }
         } else if (hostNeeds(host, name.bitness)) {
             section.problem("missing-device",
                             std::string(name.file) + " is missing: the " + bitnessText(name.bitness) + " " +

@@ -28,7 +28,8 @@ struct DoctorSection {
         findings.push_back(DoctorFinding{false, findingKind, std::move(findingText), {}, {}, {}, false});
     }
     void problem(const char* findingKind, std::string findingText, std::string whatToDo) {
-        findings.push_back(DoctorFinding{true, findingKind, std::move(findingText), std::move(whatToDo), {}, {}, false});
+        findings.push_back(
+            DoctorFinding{true, findingKind, std::move(findingText), std::move(whatToDo), {}, {}, false});
     }
 };
 

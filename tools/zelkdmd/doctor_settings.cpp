@@ -255,7 +255,8 @@ DoctorSection checkSettings(const std::optional<std::string>& text, const Settin
                                                              "here",
                         "add SHADEDHOST=1 under [SETTINGS] in " + settingsFile(place));
     }
-    const std::string forward = findProfileValue(content, device::kSettingsSection, device::kForwardKey.name).value_or("");
+    const std::string forward =
+        findProfileValue(content, device::kSettingsSection, device::kForwardKey.name).value_or("");
     if (!forward.empty()) {
         addForwardFinding(section, place, forward, inspect);
     } else {

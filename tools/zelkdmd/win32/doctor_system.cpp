@@ -60,7 +60,8 @@ bool systemHasRegistry() { return true; }
 std::vector<std::string> registeredServerFiles(const std::string& progId, ServerKind kind) {
     std::vector<std::string> files;
     for (const REGSAM view : platform::kRegistryViews) {
-        const std::optional<std::wstring> clsid = registryText(platform::utf8ToWide(progId) + L"\\CLSID", nullptr, view);
+        const std::optional<std::wstring> clsid =
+            registryText(platform::utf8ToWide(progId) + L"\\CLSID", nullptr, view);
         if (!clsid || clsid->empty()) continue;
         const std::optional<std::wstring> file = serverFile(L"CLSID\\" + *clsid, kind, view);
         // A bare name ("mscoree.dll") names no folder of the host's own.

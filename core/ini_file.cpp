@@ -78,6 +78,26 @@ std::optional<std::string> findProfileValue(std::string_view text, std::string_v
     return found;
 }
 
+std::vector<ProfileEntry> profileEntries(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<ProfileEntry> entries;
+    std::string section;
+    forEachLine(text, [&](std::string_view raw) {
+        const std::string_view line = trim(raw);
+        if (line.starts_with('[')) {
+            const size_t close = line.find(']');
+            section = std::string(trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            return false;
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return false;
+        entries.push_back(ProfileEntry{section, std::string(trim(line.substr(0, equals))),
+                                       std::string(unquote(trim(line.substr(equals + 1))))});
+        return false;
+    });
+    return entries;
+}
+
 std::optional<int32_t> parseProfileInteger(std::string_view text) {
     text = trim(text);
     bool negative = false;

@@ -11,12 +11,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelk {
 
 // The value of key in section, or nullopt when the section or key is missing.
 std::optional<std::string> findProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key);
+
+// One "key=value" line as findProfileValue reads it, with its section.
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Every setting line of the text in file order, for a reader that wants to
+// see what the file holds rather than look one key up. Lines before the
+// first section have an empty section.
+std::vector<ProfileEntry> profileEntries(std::string_view text);
 
 // A decimal integer with an optional sign, or a hexadecimal one written with
 // a leading "0x" or "$" (a sign may precede the prefix). Blanks around the

@@ -18,13 +18,14 @@
 #include "device/legacy_frame.h"
 #include "device/plugin_state.h"
 #include "device/preview_settings.h"
+#include "device/settings_keys.h"
 #include "device/shade_frame.h"
 #include "device/zelk_capture.h"
 
 namespace zelk::device {
 namespace {
 
-constexpr const char* kSettingsFile = "dmddevicezelk.ini";
+constexpr const char* kSettingsFile = kSettingsFileName;
 // Larger frames are not taken in: no DMD comes near, and the frame bitmap is
 // allocated from the host's word alone.
 constexpr int kMaxFrameSide = 4096;
@@ -126,18 +127,18 @@ void DmdDriver::State::ReadSettings() {
     std::optional<std::string> forwardValue;
     try {
         const std::string file = plugin.pluginFolder + kSettingsFile;
-        showDmdValue = settings.readProfileString(file, "SETTINGS", "SHOWDMD");
-        matchResetValue = settings.readProfileString(file, "SETTINGS", "MATCHRESET");
-        recordValue = settings.readProfileString(file, "SETTINGS", "RECORD");
-        shadedHostValue = settings.readProfileString(file, "SETTINGS", "SHADEDHOST");
-        forwardValue = settings.readProfileString(file, "SETTINGS", "FORWARD");
+        showDmdValue = settings.readProfileString(file, kSettingsSection, kShowDmdKey.name);
+        matchResetValue = settings.readProfileString(file, kSettingsSection, kMatchResetKey.name);
+        recordValue = settings.readProfileString(file, kSettingsSection, kRecordKey.name);
+        shadedHostValue = settings.readProfileString(file, kSettingsSection, kShadedHostKey.name);
+        forwardValue = settings.readProfileString(file, kSettingsSection, kForwardKey.name);
     } catch (...) {
         // An unreadable settings file gives the defaults.
     }
-    plugin.showDmd = profileIntegerOr(showDmdValue, 0) == 1;
-    plugin.matchReset = profileIntegerOr(matchResetValue, 30);
-    plugin.record = profileIntegerOr(recordValue, 0) == 1;
-    plugin.shadedHost = profileIntegerOr(shadedHostValue, 0) == 1;
+    plugin.showDmd = profileIntegerOr(showDmdValue, kShowDmdKey.defaultNumber) == 1;
+    plugin.matchReset = profileIntegerOr(matchResetValue, kMatchResetKey.defaultNumber);
+    plugin.record = profileIntegerOr(recordValue, kRecordKey.defaultNumber) == 1;
+    plugin.shadedHost = profileIntegerOr(shadedHostValue, kShadedHostKey.defaultNumber) == 1;
     forwardFile = forwardValue.value_or("");
     previewLook = readPreviewLook(settings, plugin.pluginFolder + kSettingsFile);
 }

@@ -5,11 +5,12 @@
 
 #include "core/ini_file.h"
 #include "device/preview_raster.h"
+#include "device/settings_keys.h"
 
 namespace zelk::device {
 namespace {
 
-constexpr const char* kSection = "SETTINGS";
+constexpr const char* kSection = kSettingsSection;
 constexpr int32_t kMaxCoordinate = 32767;
 
 std::optional<int32_t> coordinate(const std::optional<std::string>& value) {
@@ -25,13 +26,13 @@ PreviewLook readPreviewLook(Settings& settings, const std::string& file) {
     PreviewLook look;
     try {
         auto read = [&](const char* key) { return settings.readProfileString(file, kSection, key); };
-        look.x = coordinate(read("PREVIEWX"));
-        look.y = coordinate(read("PREVIEWY"));
-        const int32_t scale = profileIntegerOr(read("PREVIEWSCALE"), 1);
-        look.scale = scale >= kMinPreviewScale && scale <= kMaxPreviewScale ? scale : 1;
-        look.dots = profileIntegerOr(read("PREVIEWDOTS"), 0) == 1;
-        look.topmost = profileIntegerOr(read("PREVIEWTOPMOST"), 0) == 1;
-        look.savePosition = profileIntegerOr(read("PREVIEWSAVE"), 0) == 1;
+        look.x = coordinate(read(kPreviewXKey.name));
+        look.y = coordinate(read(kPreviewYKey.name));
+        const int32_t scale = profileIntegerOr(read(kPreviewScaleKey.name), kPreviewScaleKey.defaultNumber);
+        look.scale = scale >= kMinPreviewScale && scale <= kMaxPreviewScale ? scale : kPreviewScaleKey.defaultNumber;
+        look.dots = profileIntegerOr(read(kPreviewDotsKey.name), kPreviewDotsKey.defaultNumber) == 1;
+        look.topmost = profileIntegerOr(read(kPreviewTopmostKey.name), kPreviewTopmostKey.defaultNumber) == 1;
+        look.savePosition = profileIntegerOr(read(kPreviewSaveKey.name), kPreviewSaveKey.defaultNumber) == 1;
     } catch (...) {
         look = PreviewLook{};  // an unreadable settings file gives the defaults
     }
@@ -39,8 +40,8 @@ PreviewLook readPreviewLook(Settings& settings, const std::string& file) {
 }
 
 void savePreviewPosition(Settings& settings, const std::string& file, int32_t x, int32_t y) {
-    settings.writeProfileString(file, kSection, "PREVIEWX", std::to_string(x));
-    settings.writeProfileString(file, kSection, "PREVIEWY", std::to_string(y));
+    settings.writeProfileString(file, kSection, kPreviewXKey.name, std::to_string(x));
+    settings.writeProfileString(file, kSection, kPreviewYKey.name, std::to_string(y));
 }
 
 }  // namespace zelk::device

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "tools/zelkdmd/json_text.h"
+
 namespace zelk::tools {
 namespace {
 
@@ -36,24 +38,6 @@ std::string regionText(const PictureCheck& picture) {
 
 void printFindings(const std::vector<Finding>& findings, const char* indent, FILE* to) {
     for (const Finding& f : findings) std::fprintf(to, "%s%s: %s\n", indent, severityName(f.severity), f.text.c_str());
-}
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 std::string jsonFindings(const std::vector<Finding>& findings) {

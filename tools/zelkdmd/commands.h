@@ -9,5 +9,6 @@ int runReplay(const std::vector<std::string>& args);
 int runPlay(const std::vector<std::string>& args);
 int runCheck(const std::vector<std::string>& args);
 int runFrames(const std::vector<std::string>& args);
+int runDoctor(const std::vector<std::string>& args);
 
 }  // namespace zelk::tools

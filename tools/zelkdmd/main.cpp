@@ -3,6 +3,7 @@
 //   zelkdmd play ...    shows what the control program would send to the DMD
 //   zelkdmd check ...   reports what the plug-in makes of a trigger folder
 //   zelkdmd frames ...  writes frames as BMP pictures for trigger packs
+//   zelkdmd doctor ...  checks that a cabinet's set-up is complete
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ const Command kCommands[] = {
     {"play", zelk::tools::runPlay, "show what the control program sends to the DMD for a picture or GIF"},
     {"check", zelk::tools::runCheck, "report what the plug-in makes of a game's trigger pictures"},
     {"frames", zelk::tools::runFrames, "write frames as numbered BMP pictures, ready to become trigger pictures"},
+    {"doctor", zelk::tools::runDoctor, "check that the plug-in and everything around it is in place"},
 };
 
 void printUsage(FILE* to) {

@@ -1,0 +1,15 @@
+// No registry and no version resources here: the doctor checks the folders
+// it is given, and a library it cannot identify counts as another driver.
+#include "tools/zelkdmd/doctor_system.h"
+
+namespace zelk::tools {
+
+bool systemHasRegistry() { return false; }
+
+std::vector<std::string> registeredServerFiles(const std::string&, ServerKind) { return {}; }
+
+std::optional<PlayerRegistration> registeredPlayer() { return std::nullopt; }
+
+std::optional<LibraryIdentity> readLibraryIdentity(const std::string&) { return std::nullopt; }
+
+}  // namespace zelk::tools

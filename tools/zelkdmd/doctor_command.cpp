@@ -13,6 +13,7 @@
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/doctor_checks.h"
 #include "tools/zelkdmd/doctor_hosts.h"
+#include "tools/zelkdmd/doctor_system.h"
 
 namespace zelk::tools {
 namespace {
@@ -59,6 +60,12 @@ std::optional<std::string> readText(const std::string& path, size_t maxBytes) {
     }
 }
 
+std::optional<std::string> logText(const std::string& path) {
+    std::optional<std::string> text = readText(path, kMaxLogBytes);
+    if (text) *text = logTextAsUtf8(*text);
+    return text;
+}
+
 std::vector<HostFolder> hostFolders(const DoctorOptions& options, const Inspect& inspect) {
     std::vector<HostFolder> hosts;
     if (systemHasRegistry()) {
@@ -103,7 +110,7 @@ DoctorReport examine(const DoctorOptions& options) {
     for (const SettingsPlace& place : places) {
         const std::optional<std::string> path = fileInFolder(place.folder, device::kLogFileName);
         report.sections.push_back(checkLog(path.value_or(joinPath(place.folder, device::kLogFileName)),
-                                           path ? readText(*path, kMaxLogBytes) : std::nullopt));
+                                           path ? logText(*path) : std::nullopt));
     }
     return report;
 }

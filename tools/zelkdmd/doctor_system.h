@@ -36,4 +36,8 @@ struct LibraryIdentity {
 };
 std::optional<LibraryIdentity> readLibraryIdentity(const std::string& path);
 
+// The plug-in's log as UTF-8: on Windows it is written in the system's ANSI
+// code page, which a JSON report must not pass on as it is.
+std::string logTextAsUtf8(const std::string& bytes);
+
 }  // namespace zelk::tools

@@ -102,4 +102,6 @@ std::optional<LibraryIdentity> readLibraryIdentity(const std::string& path) {
                            versionString(block, language, L"OriginalFilename")};
 }
 
+std::string logTextAsUtf8(const std::string& bytes) { return platform::ansiToUtf8(bytes); }
+
 }  // namespace zelk::tools

@@ -205,7 +205,7 @@ TEST(Driver, FirstFrameWithPreviewSetsTheBitmapAndWindowSize) {
               (std::vector<uint8_t>{3, 0, 1}));
     EXPECT_EQ(platform.preview->calls, (Lines{"show", "size 128x32", "refresh", "refresh"}));
     const zelk::Bitmap24* painted = nullptr;
-    platform.preview->source([&](const zelk::Bitmap24* frame) { painted = frame; });
+    platform.preview->source([&](const zelk::Bitmap24* shown) { painted = shown; });
     EXPECT_EQ(painted, bitmap);
 }
 

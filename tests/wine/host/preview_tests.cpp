@@ -367,9 +367,8 @@ TEST_F(PreviewTest, FrameBitmapFromBeforeThePreviewKeepsTheWindowSize) {
     EXPECT_TRUE(samePixels(windowPixels(window_, {546, 152}), expected, {546, 152}));
 }
 
-// The main thread, the window's owner, opens and then only waits (as while
-// stopping a game) for a game thread and a renderer that serves no messages:
-// the last frame shows at once, and the size fits once messages are served.
+// The window's owner opens, then only waits (as while stopping a game) for a game thread and a renderer
+// serving no messages: the last frame shows at once, the size fits once the owner serves its messages.
 TEST_F(PreviewTest, HostWaitingForItsRenderThreadsNeverWaitsForThePreview) {
     ASSERT_NO_FATAL_FAILURE(openWithPreview("SHADEDHOST=1\r\n"));
     const Size size{dmdWidth, dmdHeight};

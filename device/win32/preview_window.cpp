@@ -145,8 +145,11 @@ void TzelkDMDForm::fitToFrame(int width, int height) {
     // A window that went with its thread gets the size when it is made anew.
     if (window_ == nullptr || !IsWindow(window_)) return;
     const RECT place = placement(false);
+    // From another thread, only the size: a place taken from the window now
+    // could undo a move still waiting for the window's thread (a later Open's
+    // corner), and a window on a monitor stays on it when only its size changes.
     SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (ownThread() ? 0 : SWP_ASYNCWINDOWPOS));
+                 SWP_NOZORDER | SWP_NOACTIVATE | (ownThread() ? 0 : SWP_ASYNCWINDOWPOS | SWP_NOMOVE));
 }
 
 void TzelkDMDForm::refresh() {

@@ -337,8 +337,9 @@ public:
         canvas_.resize(static_cast<size_t>(width * scale_) * static_cast<size_t>(height * scale_));
     }
     void refresh() override {
-        const Bitmap24* frame = source_();
-        raster_.draw(*frame, canvas_.data(), static_cast<size_t>(frame->width * scale_));
+        source_([this](const Bitmap24* frame) {
+            raster_.draw(*frame, canvas_.data(), static_cast<size_t>(frame->width * scale_));
+        });
         benchmark::DoNotOptimize(canvas_.data());
     }
 

@@ -185,10 +185,18 @@ bool DmdDriver::Open() noexcept {
     if (s.plugin.showDmd) {
         try {
             if (!s.previewForm) {
+                // The window's own thread paints and ends drags at any time:
+                // under the lock, as an entry point would.
                 State* owner = state_.get();
                 s.previewForm = s.plugin.platform.previewWindows.create(
-                    [owner]() -> const Bitmap24* { return owner->frameBitmap ? &*owner->frameBitmap : nullptr; },
-                    [owner](int32_t x, int32_t y) { owner->previewDragEnded(x, y); });
+                    [owner](const FramePaint& paint) {
+                        const std::lock_guard held(owner->lock);
+                        paint(owner->frameBitmap ? &*owner->frameBitmap : nullptr);
+                    },
+                    [owner](int32_t x, int32_t y) {
+                        const std::lock_guard held(owner->lock);
+                        owner->previewDragEnded(x, y);
+                    });
             }
             if (s.previewForm) s.previewForm->show(s.previewLook);
         } catch (...) {

@@ -20,7 +20,9 @@ struct PreviewLook {
     bool savePosition = false;       // a drag's end is written back to the settings
 };
 
-// Paints whatever the frame-bitmap source returns (nothing while it returns null).
+// Paints the frame bitmap the source hands it (nothing while there is none).
+// Hosts render from any thread: none of these ever waits for the thread that
+// owns the window.
 class PreviewWindow {
 public:
     virtual ~PreviewWindow() = default;
@@ -32,7 +34,12 @@ public:
     virtual void refresh() = 0;                     // repaint now, before returning
 };
 
-using FrameBitmapSource = std::function<const Bitmap24*()>;
+// Runs a paint with the frame bitmap (null before the first frame) while no
+// frame can be written, so that a paint never reads a frame half written.
+// The paint may come from the thread that is writing frames (it then holds
+// the writers' lock already) or from the window's own thread at any time.
+using FramePaint = std::function<void(const Bitmap24* frame)>;
+using FrameBitmapSource = std::function<void(const FramePaint& paint)>;
 // Told the window's top-left corner when the user has ended a drag.
 using DragEndSink = std::function<void(int32_t x, int32_t y)>;
 

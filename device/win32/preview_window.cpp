@@ -106,8 +106,13 @@ RECT TzelkDMDForm::placement(bool settingsCorner) const {
     return look_.x || look_.y ? onAMonitor(wanted) : wanted;
 }
 
+bool TzelkDMDForm::ownThread() const {
+    return GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId();
+}
+
 void TzelkDMDForm::show(const PreviewLook& look) {
-    // A window destroyed behind our back (its thread ended) is made anew.
+    // A window destroyed behind our back (its thread ended) is made anew,
+    // owned by this thread.
     if (window_ == nullptr || !IsWindow(window_)) {
         window_ = nullptr;
         createWindow();
@@ -115,28 +120,51 @@ void TzelkDMDForm::show(const PreviewLook& look) {
     look_ = look;
     // A window already fitted to a frame follows a changed scale.
     const RECT place = placement(true);
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    // From another thread, ShowWindow and SetWindowPos would wait until the
+    // window's thread has served them: the requests are posted to it
+    // instead, and take effect when it next serves its messages.
+    const bool own = ownThread();
+    const UINT async = own ? 0 : SWP_ASYNCWINDOWPOS;
+    if (own) {
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+    } else {
+        ShowWindowAsync(window_, SW_SHOWNOACTIVATE);
+    }
     // Taking the topmost style away needs HWND_NOTOPMOST; HWND_TOP alone
     // would keep it.
     if (!look.topmost && (GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
-        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | async);
     }
     // Every Open puts the window on top again, above a backglass that came later.
     SetWindowPos(window_, look.topmost ? HWND_TOPMOST : HWND_TOP, place.left, place.top, place.right - place.left,
-                 place.bottom - place.top, SWP_NOACTIVATE);
+                 place.bottom - place.top, SWP_NOACTIVATE | async);
 }
 
 void TzelkDMDForm::fitToFrame(int width, int height) {
-    if (window_ == nullptr) return;
     frameSize_ = SIZE{width, height};
+    // A window that went with its thread gets the size when it is made anew.
+    if (window_ == nullptr || !IsWindow(window_)) return;
     const RECT place = placement(false);
+    // From another thread, only the size: a place taken from the window now
+    // could undo a move still waiting for the window's thread (a later Open's
+    // corner), and a window on a monitor stays on it when only its size changes.
     SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOZORDER | SWP_NOACTIVATE | (ownThread() ? 0 : SWP_ASYNCWINDOWPOS | SWP_NOMOVE));
 }
 
 void TzelkDMDForm::refresh() {
-    if (window_ == nullptr) return;
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    // A window that went with its thread is made anew by the next frame.
+    if (window_ == nullptr || !IsWindow(window_)) show(look_);
+    if (ownThread()) {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return;
+    }
+    // RedrawWindow from another thread would send WM_PAINT and wait for the
+    // window's thread: this thread draws through the window's DC itself.
+    // What is still to be painted stays so, for the window's thread to paint
+    // the same frame when it serves its messages.
+    const platform::WindowDc dc(window_);
+    if (dc.valid()) paintFrame(dc.get());
 }
 
 LRESULT CALLBACK TzelkDMDForm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -219,9 +247,16 @@ bool TzelkDMDForm::prepareCanvas(int width, int height) {
 }
 
 void TzelkDMDForm::paintFrame(HDC dc) {
+    if (!source_) {
+        drawFrame(dc, nullptr);
+        return;
+    }
+    source_([this, dc](const Bitmap24* bitmap) { drawFrame(dc, bitmap); });
+}
+
+void TzelkDMDForm::drawFrame(HDC dc, const Bitmap24* bitmap) {
     RECT client{};
     GetClientRect(window_, &client);
-    const Bitmap24* bitmap = source_ ? source_() : nullptr;
     int drawnWidth = 0;
     int drawnHeight = 0;
     if (drawable(bitmap)) {
@@ -230,10 +265,12 @@ void TzelkDMDForm::paintFrame(HDC dc) {
         if (prepareCanvas(bitmap->width * scale, bitmap->height * scale)) {
             drawnWidth = canvasSize_.cx;
             drawnHeight = canvasSize_.cy;
-            GdiFlush();  // GDI is done with the canvas before it is drawn over
             raster_.draw(*bitmap, canvasBits_, static_cast<size_t>(drawnWidth));
             platform::SelectedObject selected(canvasDc_.get(), canvas_.get());
             BitBlt(dc, 0, 0, drawnWidth, drawnHeight, canvasDc_.get(), 0, 0, SRCCOPY);
+            // GDI batches per thread: it is done with the canvas before the
+            // next paint, perhaps on another thread, draws over it.
+            GdiFlush();
         }
     }
     // What the frame does not cover shows the button-face background.

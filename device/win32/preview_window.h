@@ -2,8 +2,14 @@
 // TzelkDMDForm: the borderless preview window that shows the frame bitmap in
 // its whole client area (no child window), enlarged by the scale of the
 // settings, and Win32PreviewWindows, which makes it for the plug-in.
+//
+// The window belongs to the thread that made it (the one that called Open).
+// Any other thread that shows, sizes or repaints it does so without sending
+// it a message that waits: the window's thread may be waiting for that very
+// thread, or may never serve its messages at all.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -34,17 +40,21 @@ private:
     // (else where it is), at the frame's size times the scale once fitted
     // (else its size as it is); kept on a monitor when placed by the settings.
     RECT placement(bool settingsCorner) const;
+    bool ownThread() const;
     void paintFrame(HDC dc);
+    void drawFrame(HDC dc, const Bitmap24* bitmap);  // under the frame source's lock
     bool prepareCanvas(int width, int height);
     void mouseDown(UINT message);
 
     FrameBitmapSource source_;
     DragEndSink dragEnded_;
-    HWND window_ = nullptr;
+    // Cleared on the window's own thread when the system destroys it.
+    std::atomic<HWND> window_{nullptr};
     PreviewLook look_;
     std::optional<SIZE> frameSize_;  // the frame the window was fitted to
     // The enlarged frame is drawn here and blitted: one DIB section, kept
-    // while the frame and scale keep their size.
+    // while the frame and scale keep their size. Used by whichever thread
+    // paints, only while the frame source holds its lock.
     PreviewRaster raster_;
     platform::MemoryDc canvasDc_;
     platform::GdiObject<HBITMAP> canvas_;

@@ -204,7 +204,9 @@ TEST(Driver, FirstFrameWithPreviewSetsTheBitmapAndWindowSize) {
     EXPECT_EQ(std::vector<uint8_t>(bitmap->pixels.end() - 3, bitmap->pixels.end()),
               (std::vector<uint8_t>{3, 0, 1}));
     EXPECT_EQ(platform.preview->calls, (Lines{"show", "size 128x32", "refresh", "refresh"}));
-    EXPECT_EQ(platform.preview->source(), bitmap);
+    const zelk::Bitmap24* painted = nullptr;
+    platform.preview->source([&](const zelk::Bitmap24* shown) { painted = shown; });
+    EXPECT_EQ(painted, bitmap);
 }
 
 TEST(Driver, PreviewOpenedAfterTheFrameBitmapIsNotResized) {

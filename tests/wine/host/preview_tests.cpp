@@ -4,6 +4,7 @@
 // with the preview keys placed, scaled, dotted, on top, never active, and
 // its position saved after a drag when asked for.
 #include <algorithm>
+#include <future>
 #include <thread>
 
 #include "core/png_writer.h"
@@ -364,6 +365,45 @@ TEST_F(PreviewTest, FrameBitmapFromBeforeThePreviewKeepsTheWindowSize) {
         std::copy_n(frame.begin() + y * 128 * 3, 128 * 3, expected.begin() + y * 546 * 3);
     }
     EXPECT_TRUE(samePixels(windowPixels(window_, {546, 152}), expected, {546, 152}));
+}
+
+// The window's owner opens, then only waits (as while stopping a game) for a game thread and a renderer
+// serving no messages: the last frame shows at once, the size fits once the owner serves its messages.
+TEST_F(PreviewTest, HostWaitingForItsRenderThreadsNeverWaitsForThePreview) {
+    ASSERT_NO_FATAL_FAILURE(openWithPreview("SHADEDHOST=1\r\n"));
+    const Size size{dmdWidth, dmdHeight};
+    const std::vector<uint8_t> first = uniform(size, RGB(200, 0, 0)), last = gradientFrame(size);
+    auto game = std::async(std::launch::async,
+                           [this] { playShadedGame(pluginFolder_ / ZELK_PLUGIN_FILE_NAME, "game01"); }).share();
+    auto renderer = std::async(std::launch::async, [&] {
+        host_->entries().Open();
+        host_->entries().Render_RGB24(dmdWidth, dmdHeight, reinterpret_cast<const rgb24*>(first.data()));
+        game.wait();
+        host_->entries().Render_RGB24(dmdWidth, dmdHeight, reinterpret_cast<const rgb24*>(last.data()));
+    }).share();
+    for (const std::shared_future<void>& thread : {game, renderer}) {
+        if (thread.wait_for(std::chrono::seconds(60)) == std::future_status::ready) continue;
+        ADD_FAILURE() << "the host hangs: a thread waits for the window's thread";
+        fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 1);  // the stuck threads would run on into an ended test
+    }
+    EXPECT_TRUE(samePixels(windowPixels(window_, size), last, size)) << "before the main thread serves its messages";
+    pumpMessages(200);
+    EXPECT_EQ(outerSize(window_), size);
+    EXPECT_TRUE(samePixels(windowPixels(window_, size), last, size));
+}
+
+// The system destroys a window with its thread; the next frame makes it anew.
+TEST_F(PreviewTest, WindowGoneWithItsThreadIsMadeAnewByTheNextFrame) {
+    pluginFolder_ = folder_ / L"plugin";
+    host_ = std::make_unique<PluginHost>(makePluginFolder(pluginFolder_, showPreview));
+    std::thread([this] { host_->entries().Open(); }).join();
+    EXPECT_TRUE(previewWindows().empty());
+    host_->Render_RGB24(128, 32, gradientFrame({128, 32}));
+    const std::vector<HWND> windows = previewWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(outerSize(windows[0]), (Size{128, 32}));
+    EXPECT_TRUE(samePixels(windowPixels(windows[0], {128, 32}), gradientFrame({128, 32}), {128, 32}));
 }
 
 TEST_F(PreviewTest, RightAndMiddleButtonsDoNothing) {

@@ -138,6 +138,7 @@ void TzelkDMDForm::show(const PreviewLook& look) {
     // Every Open puts the window on top again, above a backglass that came later.
     SetWindowPos(window_, look.topmost ? HWND_TOPMOST : HWND_TOP, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, SWP_NOACTIVATE | async);
+    remakeRefused_ = false;
 }
 
 void TzelkDMDForm::fitToFrame(int width, int height) {
@@ -154,7 +155,11 @@ void TzelkDMDForm::fitToFrame(int width, int height) {
 
 void TzelkDMDForm::refresh() {
     // A window that went with its thread is made anew by the next frame.
-    if (window_ == nullptr || !IsWindow(window_)) show(look_);
+    if (window_ == nullptr || !IsWindow(window_)) {
+        if (remakeRefused_) return;
+        remakeRefused_ = true;
+        show(look_);
+    }
     if (ownThread()) {
         RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         return;

@@ -52,6 +52,9 @@ private:
     std::atomic<HWND> window_{nullptr};
     PreviewLook look_;
     std::optional<SIZE> frameSize_;  // the frame the window was fitted to
+    // The window could not be made anew for a frame: later frames do not try
+    // (and log) again, the next Open does.
+    bool remakeRefused_ = false;
     // The enlarged frame is drawn here and blitted: one DIB section, kept
     // while the frame and scale keep their size. Used by whichever thread
     // paints, only while the frame source holds its lock.

@@ -71,7 +71,8 @@ struct Call {
         uint8_t period[256];
         for (size_t i = 0; i < 256; ++i) period[i] = static_cast<uint8_t>(first + i * step);
         std::vector<uint8_t> bytes(count * sizeof(T));
-        for (size_t at = 0; at < bytes.size(); at += 256) std::memcpy(&bytes[at], period, std::min<size_t>(256, bytes.size() - at));
+        for (size_t at = 0; at < bytes.size(); at += 256)
+            std::memcpy(&bytes[at], period, std::min<size_t>(256, bytes.size() - at));
         return keep<T>(bytes.data(), bytes.size());
     }
     // A name byte: bit 0 leaves the zero byte out (where allowed), the rest
@@ -123,9 +124,11 @@ public:
         for (size_t i = 0; i < kDmdEntryCount; ++i) {
             const int got = test::forwardRecord.calls[i] - before[i];
             const bool wanted = forwarding_ && expected && static_cast<size_t>(*expected) == i;
-            require(got == (wanted ? 1 : 0), std::string(kDmdEntryNames[i]) + " passed on " + std::to_string(got) + " times" + what);
+            require(got == (wanted ? 1 : 0),
+                    std::string(kDmdEntryNames[i]) + " passed on " + std::to_string(got) + " times" + what);
         }
-        if (forwarding_ && expected && layout_) require(test::forwardRecord.layout == *layout_, "layout changed" + what);
+        if (forwarding_ && expected && layout_)
+            require(test::forwardRecord.layout == *layout_, "layout changed" + what);
         const auto& sent = platform_.player->calls;
         for (size_t i = sentBefore; i < sent.size(); ++i) {
             if (sent[i].starts_with("B2SInit ")) continue;
@@ -208,8 +211,10 @@ private:
                 layout_ = static_cast<int>(layout);
                 const uint16_t* segments = c.buffer<uint16_t>(128);
                 const uint16_t* segments2 = c.buffer<uint16_t>(128);
-                if (entry == E::Render_PM_Alphanumeric_Frame) driver_.Render_PM_Alphanumeric_Frame(layout, segments, segments2);
-                else driver_.Render_PM_Alphanumeric_Dim_Frame(layout, segments, c.buffer<char>(128), segments2);
+                if (entry == E::Render_PM_Alphanumeric_Frame)
+                    driver_.Render_PM_Alphanumeric_Frame(layout, segments, segments2);
+                else
+                    driver_.Render_PM_Alphanumeric_Dim_Frame(layout, segments, c.buffer<char>(128), segments2);
                 break;
             }
             case E::Console_Data: driver_.Console_Data(in.next()); break;
@@ -222,7 +227,8 @@ private:
                 const uint8_t* frame = c.buffer(dots);
                 const uint8_t* raw = c.buffer(rawCount * dots / 8);
                 if (entry == E::Render_4_Shades_with_Raw) driver_.Render_4_Shades_with_Raw(w, h, frame, rawCount, raw);
-                if (entry == E::Render_16_Shades_with_Raw) driver_.Render_16_Shades_with_Raw(w, h, frame, rawCount, raw);
+                if (entry == E::Render_16_Shades_with_Raw)
+                    driver_.Render_16_Shades_with_Raw(w, h, frame, rawCount, raw);
                 if (entry == E::Render_Lum_And_Raw) driver_.Render_Lum_And_Raw(w, h, lum, frame, rawCount, raw);
                 return forwardedAs(entry, game_.sixteenShades(), rawCount > 0);
             }

@@ -24,7 +24,8 @@ inline ForwardRecord forwardRecord;
 namespace fake_forward {
 
 inline void readAll(const void* bytes, size_t count) {
-    for (size_t i = 0; bytes != nullptr && i < count; ++i) forwardRecord.checksum += static_cast<const uint8_t*>(bytes)[i];
+    const auto* data = static_cast<const uint8_t*>(bytes);
+    for (size_t i = 0; data != nullptr && i < count; ++i) forwardRecord.checksum += data[i];
 }
 inline size_t dots(uint16_t width, uint16_t height) { return size_t{width} * height; }
 
@@ -68,7 +69,8 @@ DMDDEVICE_ENTRY_POINTS(ZELK_FAKE_ENTRY_)
 #undef ZELK_FAKE_ENTRY_
 
 inline const device::DeviceLibraries::EntryPoint kEntries[] = {
-#define ZELK_FAKE_POINTER_(result, name, parameters, arguments) reinterpret_cast<device::DeviceLibraries::EntryPoint>(&name),
+#define ZELK_FAKE_POINTER_(result, name, parameters, arguments) \
+    reinterpret_cast<device::DeviceLibraries::EntryPoint>(&name),
     DMDDEVICE_ENTRY_POINTS(ZELK_FAKE_POINTER_)
 #undef ZELK_FAKE_POINTER_
 };

@@ -31,5 +31,8 @@ case "$target" in
 esac
 [ -d "tests/data/fuzz/$target" ] && seeds+=("tests/data/fuzz/$target")
 
+# driver_fuzz gives every input a folder of files (settings, log,
+# recordings): kept in memory, they cost the disk nothing.
+[ -d /dev/shm ] && export TMPDIR=${TMPDIR:-/dev/shm}
 "$build/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
   -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz/bmp_fuzz.h"
+#include "fuzz/driver_fuzz.h"
 #include "fuzz/gif_fuzz.h"
 #include "fuzz/ini_fuzz.h"
 #include "fuzz/recording_fuzz.h"
@@ -63,6 +64,7 @@ TEST(FuzzCorpus, EveryTargetTakesItsFilesWholeAndCutShort) {
         {"ini_fuzz", ini_fuzz::fuzz, {"fuzz/ini_fuzz"}, 5, 4096, 1},
         {"trigger_set_fuzz", trigger_set_fuzz::fuzz, {"fuzz/trigger_set_fuzz"}, 8, 300, 97},
         {"recording_fuzz", recording_fuzz::fuzz, {"fuzz/recording_fuzz"}, 8, 200, 61},
+        {"driver_fuzz", driver_fuzz::fuzz, {"fuzz/driver_fuzz"}, 8, 48, 29},
     };
     for (const Target& target : targets) {
         const std::vector<std::filesystem::path> files = corpus(target);

@@ -6,6 +6,7 @@
 
 #include "device/dmd_driver.h"
 #include "device/log_writer.h"
+#include "fake_forward.h"
 #include "fake_platform.h"
 
 namespace {
@@ -339,6 +340,31 @@ TEST(Driver, OddFramesAreNeverCopiedPastTheBitmap) {
     }
     EXPECT_EQ(driver.frameBitmap()->width, 4);
     EXPECT_EQ(std::count(platform.preview->calls.begin(), platform.preview->calls.end(), "refresh"), 1);
+}
+
+// PinMAME numbers its segment layouts from 1 on, past 15: each reaches the
+// FORWARD library as the host gave it, by either alphanumeric call, also when
+// the library lacks the dimmed one and gets the plain one instead.
+TEST(Driver, AlphanumericLayoutsPassOnUnchanged) {
+    const uint16_t segments[128] = {};
+    const char dim[128] = {};
+    const unsigned withoutDim = ~(1u << static_cast<int>(zelk::DmdEntry::Render_PM_Alphanumeric_Dim_Frame));
+    for (const unsigned exports : {~0u, withoutDim}) {
+        FakePlatform platform;
+        platform.writeSettings("[SETTINGS]\nFORWARD=fake.so\n");
+        zelk::test::FakeForwardLibraries libraries(exports);
+        zelk::device::Platform services = platform;
+        services.deviceLibraries = &libraries;
+        DmdDriver driver(services);
+        driver.Open();
+        for (int layout = 0; layout < 32; ++layout) {
+            driver.Render_PM_Alphanumeric_Frame(static_cast<layout_t>(layout), segments, segments);
+            EXPECT_EQ(zelk::test::forwardRecord.layout, layout);
+            zelk::test::forwardRecord.layout = -1;
+            driver.Render_PM_Alphanumeric_Dim_Frame(static_cast<layout_t>(layout), segments, dim, nullptr);
+            EXPECT_EQ(zelk::test::forwardRecord.layout, layout) << "exports " << exports;
+        }
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "core/ini_file.h"
 #include "device/frame_intake.h"
@@ -54,7 +55,7 @@ thread_local int tInsideCount = 0;
 // host threads that enter the loop at different plug-ins can each hold the
 // lock the other one waits for. The driver then waits this long at most and
 // drops the call, rather than hanging both hosts for good.
-constexpr auto kLoopLockWait = std::chrono::milliseconds(500);
+constexpr auto kLoopLockWait = std::chrono::milliseconds(200);
 
 }  // namespace
 
@@ -63,7 +64,7 @@ struct DmdDriver::State {
 
     // Held by every entry point and by the preview's paint. Recursive: the
     // preview window's owner repaints within its own Render call.
-    std::recursive_timed_mutex lock;
+    std::recursive_mutex lock;
     // A call came back to this driver on its own thread: it sits in a loop.
     std::atomic<bool> inLoop{false};
     PluginState plugin;
@@ -120,13 +121,20 @@ public:
 
 private:
     // A lock the system refuses (it throws) drops the call, not the host.
+    // In a loop, the lock is tried until the bound: a timed lock would do,
+    // but ThreadSanitizer cannot follow one.
     static bool acquire(State& s) noexcept {
         try {
             if (!s.inLoop.load(std::memory_order_relaxed)) {
                 s.lock.lock();
                 return true;
             }
-            return s.lock.try_lock_for(kLoopLockWait);
+            const auto giveUp = std::chrono::steady_clock::now() + kLoopLockWait;
+            while (!s.lock.try_lock()) {
+                if (std::chrono::steady_clock::now() > giveUp) return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return true;
         } catch (...) {
             return false;
         }

@@ -242,6 +242,12 @@ TEST(PluginLibrary, PipesUnderItsFileNamesNeverBlockTheHost) {
     EXPECT_TRUE(plugin.close());
 }
 
+zelk::DmdDeviceTable entriesOf(const Plugin& plugin) {
+    zelk::DmdDeviceTable entries;
+    entries.bind([&](const char* name) { return ::dlsym(plugin.handle, name); });
+    return entries;
+}
+
 // A call after the driver is gone (another library's exit code closing its
 // device after this one was told to go) does nothing, and the process ends
 // cleanly; the sanitizer builds see any use of the freed driver.
@@ -252,7 +258,7 @@ TEST(PluginLibrary, ACallAfterTheDriverIsGoneDoesNothing) {
         static decltype(&::Close) close = nullptr;
         std::atexit([] { close(); });  // runs after the driver's destructor
         const Plugin plugin(installed.library);
-        close = plugin.close;
+        close = entriesOf(plugin).Close;
         plugin.open();
         std::exit(0);
     }
@@ -277,8 +283,8 @@ TEST(PluginLibrary, TwoHostsOnTheirOwnThreadsAtOnce) {
     void* fake = ::dlopen(ZELK_FAKE_DEVICE_PATH, RTLD_NOW);
     reinterpret_cast<void (*)()>(::dlsym(fake, "FakeDmd_Reset"))();
     Plugin plugin(installed.library);
-    const auto settings = plugin.find<decltype(&::PM_GameSettings)>("PM_GameSettings");
-    const auto shades = plugin.find<decltype(&::Render_16_Shades)>("Render_16_Shades");
+    const auto settings = entriesOf(plugin).PM_GameSettings;
+    const auto shades = entriesOf(plugin).Render_16_Shades;
     const tPMoptions options = {};
     constexpr int kFrames = 20000;
     const std::vector<uint8_t> frame(128 * 32 * 3, 3);

@@ -1,9 +1,6 @@
-// Two hosts in one process, as a table running PinMAME for its ROM and a
-// FlexDMD-style renderer for its own scenes: the emulation thread plays a
-// shaded game while the renderer, opened and named from a script thread,
-// sends RGB24 frames from its own thread and closes from there. Every call
-// of both reaches the FORWARD driver, whose record (a file append a call,
-// unsynchronised) keeps whole lines.
+// Two hosts in one process (PinMAME, and a FlexDMD-style renderer opened and
+// named from a script thread, closed from its render thread): every call of
+// both reaches the FORWARD driver, and its record keeps whole lines.
 #include <map>
 #include <thread>
 
@@ -42,8 +39,7 @@ TEST_F(WineTest, TwoHostsOnTheirOwnThreadsAtOnce) {
     for (const std::string& line : fileLines(folder_ / L"p" / L"dmddevice_record.txt")) ++calls[line];
     const Bytes noOptions{&options, sizeof options};
     EXPECT_EQ(calls, (std::map<std::string, int>{
-                         {"loaded", 1}, {"Open", 2}, {"Close", 1},
-                         {callLine("PM_GameSettings", "pm", 3, noOptions), 1},
+                         {"loaded", 1}, {"Open", 2}, {"Close", 1}, {callLine("PM_GameSettings", "pm", 3, noOptions), 1},
                          {callLine("PM_GameSettings", "flex", 0, noOptions), 1},
                          {callLine("Render_16_Shades", 8, 4, Bytes{shades.data(), shades.size()}), kFrames},
                          {callLine("Render_RGB24", 8, 4, Bytes{rgb.data(), rgb.size()}), kFrames}}));

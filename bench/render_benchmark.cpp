@@ -284,7 +284,7 @@ void BM_Render_TypicalFrameSsse3(benchmark::State& state) { renderBenchmark(stat
 void BM_Render_TypicalFramePlainLoops(benchmark::State& state) {
     renderBenchmark(state, false, IntakeLoops::plain);
 }
-BENCHMARK(BM_Render_TypicalFrameAvx2)->Arg(1);
+BENCHMARK(BM_Render_TypicalFrameAvx2)->Arg(1)->Arg(500);
 BENCHMARK(BM_Render_TypicalFrameSsse3)->Arg(1);
 BENCHMARK(BM_Render_TypicalFramePlainLoops)->Arg(1)->Arg(500);
 

@@ -8,9 +8,12 @@
 // place, and the failure is logged while the log works.
 #include "device/dmd_driver.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "core/ini_file.h"
 #include "device/frame_intake.h"
@@ -49,6 +52,12 @@ constexpr int kMaxNestedDrivers = 8;
 thread_local const void* tInside[kMaxNestedDrivers];
 thread_local int tInsideCount = 0;
 
+// Once a call has come back to a driver through a loop of forwarders, two
+// host threads that enter the loop at different plug-ins can each hold the
+// lock the other one waits for. The driver then waits this long at most and
+// drops the call, rather than hanging both hosts for good.
+constexpr auto kLoopLockWait = std::chrono::milliseconds(200);
+
 }  // namespace
 
 struct DmdDriver::State {
@@ -57,6 +66,8 @@ struct DmdDriver::State {
     // Held by every entry point and by the preview's paint. Recursive: the
     // preview window's owner repaints within its own Render call.
     std::recursive_mutex lock;
+    // A call came back to this driver on its own thread: it sits in a loop.
+    std::atomic<bool> inLoop{false};
     PluginState plugin;
     std::optional<Bitmap24> frameBitmap;     // created by the first frame taken in, never resized
     std::unique_ptr<TZelkCapture> capture;
@@ -87,13 +98,16 @@ DmdDriver::DmdDriver(Platform platform) : state_(std::make_unique<State>(platfor
 // under the driver's lock for its whole length.
 class DmdDriver::Entry {
 public:
-    explicit Entry(const DmdDriver& driver) : driver_(&driver) {
+    explicit Entry(const DmdDriver& driver) noexcept : driver_(&driver) {
+        State& s = *driver.state_;
         for (int i = 0; i < tInsideCount; ++i) {
-            if (tInside[i] == driver_) return;
+            if (tInside[i] == driver_) {
+                s.inLoop.store(true, std::memory_order_relaxed);
+                return;
+            }
         }
         // Deeper than any real chain: refused rather than risking the stack.
-        if (tInsideCount == kMaxNestedDrivers) return;
-        driver.state_->lock.lock();
+        if (tInsideCount == kMaxNestedDrivers || !acquire(s)) return;
         tInside[tInsideCount++] = driver_;
         entered_ = true;
     }
@@ -107,6 +121,26 @@ public:
     explicit operator bool() const { return entered_; }
 
 private:
+    // A lock the system refuses (it throws) drops the call, not the host.
+    // In a loop, the lock is tried until the bound: a timed lock would do,
+    // but ThreadSanitizer cannot follow one.
+    static bool acquire(State& s) noexcept {
+        try {
+            if (!s.inLoop.load(std::memory_order_relaxed)) {
+                s.lock.lock();
+                return true;
+            }
+            const auto giveUp = std::chrono::steady_clock::now() + kLoopLockWait;
+            while (!s.lock.try_lock()) {
+                if (std::chrono::steady_clock::now() > giveUp) return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
+
     const DmdDriver* driver_;
     bool entered_ = false;
 };

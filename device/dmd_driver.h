@@ -8,7 +8,8 @@
 // and a FlexDMD-style renderer in one process): every entry point runs under
 // one lock, its passing-on included. A call that comes back to the same
 // driver on the same thread (two plug-ins forwarding to each other) returns
-// at once: the first call is already doing the work.
+// at once: the first call is already doing the work. A driver that has seen
+// such a loop waits for its lock a bounded time only (dmd_driver.cpp).
 #include <cstdint>
 #include <memory>
 #include <string>

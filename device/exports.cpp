@@ -4,18 +4,33 @@
 #define ZELK_BUILDING_DMDDEVICE
 #include "dmddevice.h"
 
+#include <atomic>
 #include <type_traits>
 
 #include "device/dmd_driver.h"
 #include "device/platform.h"
 
 namespace zelk::device {
+namespace {
+
+// Set as the driver goes (the library unloads or the process ends). A call
+// that still comes, say from another library's exit code closing its device
+// after this library was told to detach, finds no driver and does nothing.
+// A plain atomic: it outlives every destructor.
+constinit std::atomic<bool> gDriverGone{false};
+
+struct PluginDriver {
+    DmdDriver driver{hostPlatform()};
+    ~PluginDriver() { gDriverGone.store(true); }
+};
+
+}  // namespace
 
 DmdDriver& pluginDriver() {
     // A function-local static: created at the first call, destroyed when the
     // library is unloaded (after which it writes nothing).
-    static DmdDriver driver(hostPlatform());
-    return driver;
+    static PluginDriver plugin;
+    return plugin.driver;
 }
 
 }  // namespace zelk::device
@@ -39,6 +54,7 @@ Result failed() {
 // first call could throw here.
 template <typename Result, typename Call>
 Result callDriver(const Call& call) noexcept {
+    if (zelk::device::gDriverGone.load(std::memory_order_relaxed)) return failed<Result>();
     try {
         return call(zelk::device::pluginDriver());
     } catch (...) {

@@ -16,6 +16,13 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
+# Hosts call the plug-in from several threads at once: its device tests (and
+# the plug-in they load) under ThreadSanitizer, the only target of this build.
+echo "== thread sanitizer build and device tests"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/device_tests
+
 # Not optional: a missing Windows part is a failure, not a skip.
 if [ ! -x scripts/test-windows.sh ]; then
   echo "FAIL: scripts/test-windows.sh is missing or not executable"

@@ -3,10 +3,13 @@
 // the exported C entry points.
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
+#include <sstream>
+#include <thread>
 
 #include "dmddevice_table.h"
 #include "fake_platform.h"
@@ -239,6 +242,96 @@ TEST(PluginLibrary, PipesUnderItsFileNamesNeverBlockTheHost) {
     ASSERT_EQ(::mkfifo(logFile.c_str(), 0600), 0);
     EXPECT_TRUE(plugin.open());  // the log cannot be written: the line is dropped
     EXPECT_TRUE(plugin.close());
+}
+
+zelk::DmdDeviceTable entriesOf(const Plugin& plugin) {
+    zelk::DmdDeviceTable entries;
+    entries.bind([&](const char* name) { return ::dlsym(plugin.handle, name); });
+    return entries;
+}
+
+// A call after the driver is gone (another library's exit code closing its
+// device after this one was told to go) does nothing, and the process ends
+// cleanly; the sanitizer builds see any use of the freed driver.
+TEST(PluginLibrary, ACallAfterTheDriverIsGoneDoesNothing) {
+    Installed installed;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        static decltype(&::Close) close = nullptr;
+        std::atexit([] { close(); });  // runs after the driver's destructor
+        const Plugin plugin(installed.library);
+        close = entriesOf(plugin).Close;
+        plugin.open();
+        std::exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Two hosts in one process (PinMAME and a FlexDMD-style renderer that opens
+// and names its game from a script thread): every call of both reaches the
+// FORWARD driver, whose log is unsynchronised (ThreadSanitizer watches).
+TEST(PluginLibrary, TwoHostsOnTheirOwnThreadsAtOnce) {
+    Installed installed;
+    std::ofstream(installed.dir.path() + "dmddevicezelk.ini")
+        << "[SETTINGS]\nSHADEDHOST=1\nFORWARD=" ZELK_FAKE_DEVICE_PATH "\n";
+    void* fake = ::dlopen(ZELK_FAKE_DEVICE_PATH, RTLD_NOW);
+    reinterpret_cast<void (*)()>(::dlsym(fake, "FakeDmd_Reset"))();
+    Plugin plugin(installed.library);
+    const auto settings = entriesOf(plugin).PM_GameSettings;
+    const auto shades = entriesOf(plugin).Render_16_Shades;
+    const tPMoptions options = {};
+    constexpr int kFrames = 20000;
+    const std::vector<uint8_t> frame(128 * 32 * 3, 3);
+    std::thread emulation([&] {
+        plugin.open();
+        settings("pm", 0, &options);
+        for (int i = 0; i < kFrames; ++i) shades(128, 32, frame.data());
+    });
+    std::thread([&] { plugin.open(), settings("flex", 0, &options); }).join();
+    std::thread renderer([&] {
+        for (int i = 0; i < kFrames; ++i) plugin.render(128, 32, reinterpret_cast<const rgb24*>(frame.data()));
+        plugin.close();
+    });
+    emulation.join();
+    renderer.join();
+    std::map<std::string, int> calls;
+    std::istringstream log(reinterpret_cast<const char* (*)()>(::dlsym(fake, "FakeDmd_Log"))());
+    for (std::string call; std::getline(log, call, ';');) ++calls[call.substr(0, call.find('('))];
+    EXPECT_EQ(calls, (std::map<std::string, int>{
+                         {"Open", 2}, {"PM_GameSettings", 2}, {"Render_16_Shades", kFrames}, {"Render_RGB24", kFrames}, {"Close", 1}}));
+    ::dlclose(fake);
+}
+
+// Two copies forwarding to each other (SHADEDHOST=1 in both): a call that
+// comes back to a copy on its own thread ends there, so each copy does its
+// work once per host call; and two hosts entering the loop at both copies at
+// once do not hang.
+TEST(PluginLibrary, TwoCopiesForwardingToEachOther) {
+    Installed installed;
+    installed.trigger("g", 1, kLogo);
+    const std::string a = installed.library, b = installed.dir.path() + "b/dmddeviceZelk.so";
+    std::filesystem::create_directories(installed.dir.path() + "b");
+    std::filesystem::copy_file(a, b);
+    std::ofstream(installed.dir.path() + "dmddevicezelk.ini") << "[SETTINGS]\nSHADEDHOST=1\nMATCHRESET=2\nFORWARD=" << b;
+    std::ofstream(installed.dir.path() + "b/dmddevicezelk.ini") << "[SETTINGS]\nSHADEDHOST=1\nMATCHRESET=2\nFORWARD=" << a;
+    Plugin first(a), second(b);
+    first.open();
+    first.setGameName("g", 1);
+    for (int i = 0; i < 4; ++i) first.frame(kLogo);  // each copy sends on the 1st and the 3rd
+    EXPECT_EQ(installed.player(), "B2SData D1 1\nB2SData D1 1\nB2SData D1 1\nB2SData D1 1\n");
+    for (const std::string folder : {"", "b/"}) {
+        const Lines log = zelk::test::logMessages(zelk::test::readText(installed.dir.path() + folder + "ZELKLOG.txt"));
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Set Game Name thread g"), 1) << folder;
+    }
+    // Open reads the settings before it passes the call on: the two calls
+    // nearly always meet, each holding its own copy's lock.
+    std::thread other([&] {
+        for (int i = 0; i < 3; ++i) second.open();
+    });
+    for (int i = 0; i < 3; ++i) first.open();
+    other.join();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A DMD device library for the loader tests: exports the four entry points the
-// control program calls and keeps a text log of every call, which the tests
-// read through FakeDmd_Log. Built a second time with FAKE_DMD_WITHOUT_RENDER
+// control program calls (and Render_16_Shades) and keeps a text log of every
+// call, unsynchronised as many drivers are, which the tests read through
+// FakeDmd_Log. Built a second time with FAKE_DMD_WITHOUT_RENDER
 // to stand for a library that lacks an entry point.
 #include <cstdio>
 #include <string>
@@ -43,6 +44,8 @@ void PM_GameSettings(const char* gameName, uint64_t hardwareGeneration, const tP
                   options == nullptr ? "null" : nonZero == 0 ? "zeroed" : "dirty");
     append(line);
 }
+
+void Render_16_Shades(uint16_t, uint16_t, const uint8_t*) { append("Render_16_Shades;"); }
 
 #ifndef FAKE_DMD_WITHOUT_RENDER
 void Render_RGB24(uint16_t width, uint16_t height, const rgb24* frame) {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "control/dmd_output.h"
+#include "control/output/dmd_output.h"
 #include "core/halftone_palette.h"
 
 namespace {

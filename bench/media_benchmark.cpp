@@ -8,11 +8,11 @@
 #include <map>
 #include <string>
 
-#include "control/manual_timer.h"
-#include "control/media_player.h"
+#include "control/timing/manual_timer.h"
+#include "control/media/media_player.h"
 #include "core/error.h"
 #include "core/halftone_palette.h"
-#include "tests/control/gif_writer.h"
+#include "tests/control/media/gif_writer.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include <vector>
 
 #include "core/bmp_writer.h"
-#include "device/dmd_driver.h"
-#include "device/frame_intake.h"
-#include "device/platform.h"
-#include "device/preview_raster.h"
-#include "device/shade_frame.h"
+#include "device/entry/dmd_driver.h"
+#include "device/intake/frame_intake.h"
+#include "device/entry/platform.h"
+#include "device/preview/preview_raster.h"
+#include "device/intake/shade_frame.h"
 
 namespace {
 

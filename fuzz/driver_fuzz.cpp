@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "device/dmd_driver.h"
-#include "device/legacy_frame.h"
+#include "device/entry/dmd_driver.h"
+#include "device/forward/legacy_frame.h"
 #include "tests/device/fake_forward.h"
 #include "tests/device/fake_platform.h"
 

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "device/trigger_set.h"
-#include "device/zelk_frame.h"
+#include "device/matching/trigger_set.h"
+#include "device/matching/zelk_frame.h"
 
 namespace zelk::trigger_set_fuzz {
 namespace {

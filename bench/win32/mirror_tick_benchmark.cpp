@@ -24,8 +24,8 @@
 #include <new>
 #include <vector>
 
-#include "control/manual_timer.h"
-#include "control/screen_mirror.h"
+#include "control/timing/manual_timer.h"
+#include "control/mirror/screen_mirror.h"
 #include "core/area_average.h"
 #include "platform/win32/handles.h"
 

@@ -1,6 +1,6 @@
 // The DMD device library loaded by path (platform/loaded_library.h), its four
 // entry points bound by name.
-#include "control/device_library.h"
+#include "control/device/device_library.h"
 
 #include <memory>
 

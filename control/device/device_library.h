@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "control/dmd_device.h"
+#include "control/device/dmd_device.h"
 #include "dmddevice_table.h"
 
 namespace zelk::control {

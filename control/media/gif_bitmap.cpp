@@ -1,4 +1,4 @@
-#include "control/gif_bitmap.h"
+#include "control/media/gif_bitmap.h"
 
 #include <string>
 

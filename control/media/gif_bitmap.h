@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "control/source_bitmap.h"
+#include "control/output/source_bitmap.h"
 #include "core/halftone_palette.h"
 
 namespace zelk::control {

@@ -1,4 +1,4 @@
-#include "control/media_path.h"
+#include "control/media/media_path.h"
 
 namespace zelk::control {
 namespace {

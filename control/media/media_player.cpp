@@ -1,9 +1,9 @@
-#include "control/media_player.h"
+#include "control/media/media_player.h"
 
 #include <utility>
 
-#include "control/dmd_output.h"
-#include "control/media_path.h"
+#include "control/output/dmd_output.h"
+#include "control/media/media_path.h"
 #include "core/error.h"
 
 namespace zelk::control {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "control/dmd_device.h"
-#include "control/file_system.h"
-#include "control/gif_bitmap.h"
-#include "control/still_picture.h"
-#include "control/timer.h"
+#include "control/device/dmd_device.h"
+#include "control/media/file_system.h"
+#include "control/media/gif_bitmap.h"
+#include "control/media/still_picture.h"
+#include "control/timing/timer.h"
 #include "core/gif.h"
 #include "core/halftone_palette.h"
 #include "core/palette_entry.h"
@@ -27,7 +27,7 @@ struct MediaPlayerServices {
     StillPictureDecoder& pictures;
     Timer& gifTimer;   // GiFTimer: its ticks must call GiFTimerTimer
     DmdDevice& device;
-    Palette256 halftonePalette;  // platformHalftonePalette() (control/halftone.h)
+    Palette256 halftonePalette;  // platformHalftonePalette() (control/media/halftone.h)
 };
 
 // Media files are read whole before decoding; larger ones are refused.

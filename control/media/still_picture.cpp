@@ -1,4 +1,4 @@
-#include "control/still_picture.h"
+#include "control/media/still_picture.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // through the platform layer (links followed; only regular files count and
 // are read, never blocking on a pipe). Each system adds its search and its
 // folder delimiters.
-#include "control/file_system.h"
+#include "control/media/file_system.h"
 #include "platform/bounded_read.h"
 #include "platform/path_kind.h"
 

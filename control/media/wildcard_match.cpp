@@ -1,4 +1,4 @@
-#include "control/wildcard_match.h"
+#include "control/media/wildcard_match.h"
 
 #include <cstdint>
 #include <vector>

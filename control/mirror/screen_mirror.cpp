@@ -1,9 +1,9 @@
-#include "control/screen_mirror.h"
+#include "control/mirror/screen_mirror.h"
 
 #include <cstring>
 
-#include "control/dmd_output.h"
-#include "control/window_wait.h"
+#include "control/output/dmd_output.h"
+#include "control/mirror/window_wait.h"
 
 namespace zelk::control {
 

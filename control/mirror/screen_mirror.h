@@ -12,9 +12,9 @@
 #include <memory>
 #include <optional>
 
-#include "control/dmd_device.h"
-#include "control/timer.h"
-#include "control/window_capture.h"
+#include "control/device/dmd_device.h"
+#include "control/timing/timer.h"
+#include "control/mirror/window_capture.h"
 #include "core/area_average.h"
 #include "core/bitmap24.h"
 

@@ -1,4 +1,4 @@
-#include "control/window_wait.h"
+#include "control/mirror/window_wait.h"
 
 namespace zelk::control {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "control/window_capture.h"
+#include "control/mirror/window_capture.h"
 
 namespace zelk::control {
 

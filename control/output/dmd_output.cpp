@@ -1,11 +1,11 @@
-#include "control/dmd_output.h"
+#include "control/output/dmd_output.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "control/bilinear.h"
+#include "control/output/bilinear.h"
 #include "core/error.h"
 #include "dmddevice.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "control/dmd_device.h"
-#include "control/source_bitmap.h"
+#include "control/device/dmd_device.h"
+#include "control/output/source_bitmap.h"
 #include "core/bitmap24.h"
 
 namespace zelk::control {

@@ -1,7 +1,7 @@
-#include "control/dmd_controller.h"
+#include "control/program/dmd_controller.h"
 
-#include "control/dmd_output.h"
-#include "control/frame_rate.h"
+#include "control/output/dmd_output.h"
+#include "control/timing/frame_rate.h"
 
 namespace zelk::control {
 

@@ -7,13 +7,13 @@
 // main thread, one call at a time.
 #include <functional>
 
-#include "control/dmd_device.h"
-#include "control/file_system.h"
-#include "control/media_player.h"
-#include "control/screen_mirror.h"
-#include "control/still_picture.h"
-#include "control/timer.h"
-#include "control/window_capture.h"
+#include "control/device/dmd_device.h"
+#include "control/media/file_system.h"
+#include "control/media/media_player.h"
+#include "control/mirror/screen_mirror.h"
+#include "control/media/still_picture.h"
+#include "control/timing/timer.h"
+#include "control/mirror/window_capture.h"
 #include "core/palette_entry.h"
 
 namespace zelk::control {
@@ -26,7 +26,7 @@ struct ControllerServices {
     Timer& capTimer;  // its ticks must call DmdController::capTimerTimer
     WindowCapture& windows;
     MainThreadWait& wait;
-    Palette256 halftonePalette;  // platformHalftonePalette() (control/halftone.h)
+    Palette256 halftonePalette;  // platformHalftonePalette() (control/media/halftone.h)
     // The program shell's two steps that end the program: withdraw the
     // automation class, and ask the message loop to quit.
     std::function<void()> resetAutomationServer;

@@ -1,4 +1,4 @@
-#include "control/server_switches.h"
+#include "control/program/server_switches.h"
 
 #include <cctype>
 

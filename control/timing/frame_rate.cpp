@@ -1,4 +1,4 @@
-#include "control/frame_rate.h"
+#include "control/timing/frame_rate.h"
 
 namespace zelk::control {
 

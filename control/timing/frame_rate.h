@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "control/timer.h"
+#include "control/timing/timer.h"
 
 namespace zelk::control {
 

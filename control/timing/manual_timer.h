@@ -1,7 +1,7 @@
 #pragma once
 // A Timer that never fires by itself: whoever holds it decides when a tick
 // happens (the tests, and "zelkdmd play", which ticks a fixed number of times).
-#include "control/timer.h"
+#include "control/timing/timer.h"
 
 namespace zelk::control {
 

@@ -6,7 +6,7 @@
 // No failure leaves an entry point: each step that can fail is contained
 // where it happens, so the state changes of a successful call still take
 // place, and the failure is logged while the log works.
-#include "device/dmd_driver.h"
+#include "device/entry/dmd_driver.h"
 
 #include <atomic>
 #include <chrono>
@@ -16,14 +16,14 @@
 #include <thread>
 
 #include "core/ini_file.h"
-#include "device/frame_intake.h"
-#include "device/frame_recorder.h"
-#include "device/legacy_frame.h"
-#include "device/plugin_state.h"
-#include "device/preview_settings.h"
-#include "device/settings_keys.h"
-#include "device/shade_frame.h"
-#include "device/zelk_capture.h"
+#include "device/intake/frame_intake.h"
+#include "device/recording/frame_recorder.h"
+#include "device/forward/legacy_frame.h"
+#include "device/entry/plugin_state.h"
+#include "device/preview/preview_settings.h"
+#include "device/entry/settings_keys.h"
+#include "device/intake/shade_frame.h"
+#include "device/matching/zelk_capture.h"
 
 namespace zelk::device {
 namespace {

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "device/platform.h"
+#include "device/entry/platform.h"
 #include "dmddevice.h"
 
 namespace zelk::device {

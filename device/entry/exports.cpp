@@ -7,8 +7,8 @@
 #include <atomic>
 #include <type_traits>
 
-#include "device/dmd_driver.h"
-#include "device/platform.h"
+#include "device/entry/dmd_driver.h"
+#include "device/entry/platform.h"
 
 namespace zelk::device {
 namespace {

@@ -2,12 +2,12 @@
 // The plug-in's view of its operating system: one small interface per
 // service, with a POSIX and a Win32 implementation chosen by the build, and
 // recording fakes in the tests. Text crosses these interfaces as UTF-8.
-#include "device/clock_and_text.h"
-#include "device/device_forward.h"
-#include "device/files.h"
-#include "device/player_link.h"
-#include "device/preview_window.h"
-#include "device/settings.h"
+#include "device/entry/clock_and_text.h"
+#include "device/forward/device_forward.h"
+#include "device/entry/files.h"
+#include "device/player/player_link.h"
+#include "device/preview/preview_window.h"
+#include "device/entry/settings.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/device_forward.h"
+#include "device/forward/device_forward.h"
 
 namespace zelk::device {
 

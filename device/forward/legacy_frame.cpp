@@ -1,4 +1,4 @@
-#include "device/legacy_frame.h"
+#include "device/forward/legacy_frame.h"
 
 #include <cmath>
 #include <cstring>

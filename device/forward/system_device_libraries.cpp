@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "device/device_forward.h"
+#include "device/forward/device_forward.h"
 #include "platform/loaded_library.h"
 
 namespace zelk::device {

@@ -1,8 +1,8 @@
-#include "device/frame_intake.h"
+#include "device/intake/frame_intake.h"
 
 #include <cstddef>
 
-#include "device/frame_intake_simd.h"
+#include "device/intake/frame_intake_simd.h"
 
 namespace zelk::device {
 namespace {

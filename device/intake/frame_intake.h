@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/bitmap24.h"
-#include "device/zelk_frame.h"
+#include "device/matching/zelk_frame.h"
 
 namespace zelk::device {
 

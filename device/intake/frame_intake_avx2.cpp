@@ -5,7 +5,7 @@
 // gathers every third byte (one exchange of 128-bit lanes and three in-lane
 // shuffles for 32 pixels). Chosen at run time by frame_intake.cpp when the
 // processor and the system have AVX2.
-#include "device/frame_intake_simd.h"
+#include "device/intake/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>

@@ -4,10 +4,10 @@
 // partial block are masked, so nothing outside the pixels is touched and
 // the loops do every pixel. Chosen at run time by frame_intake.cpp when the
 // processor and the system have AVX-512 BW and VBMI.
-#include "device/frame_intake_simd.h"
+#include "device/intake/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include "device/avx512_bytes.h"
+#include "device/intake/avx512_bytes.h"
 
 namespace zelk::device::simd {
 namespace {

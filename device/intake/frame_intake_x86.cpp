@@ -4,7 +4,7 @@
 // run time by frame_intake.cpp when the processor has SSSE3 but not AVX2
 // (the AVX2 loops call these for a run's first and last pixels); elsewhere
 // (and on processors without it) the plain loops do the work.
-#include "device/frame_intake_simd.h"
+#include "device/intake/frame_intake_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>

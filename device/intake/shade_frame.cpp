@@ -1,10 +1,10 @@
-#include "device/shade_frame.h"
+#include "device/intake/shade_frame.h"
 
 #include <algorithm>
 #include <array>
 
-#include "device/frame_intake.h"
-#include "device/shade_frame_simd.h"
+#include "device/intake/frame_intake.h"
+#include "device/intake/shade_frame_simd.h"
 
 namespace zelk::device {
 namespace {

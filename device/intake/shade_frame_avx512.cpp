@@ -3,10 +3,10 @@
 // their pixels, the byte's colour picks a third of the 48-byte table, and a
 // second permute looks the colour up. The last, partial block is masked, so
 // nothing outside the pixels is touched and the loop does every pixel.
-#include "device/shade_frame_simd.h"
+#include "device/intake/shade_frame_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include "device/avx512_bytes.h"
+#include "device/intake/avx512_bytes.h"
 
 namespace zelk::device::simd {
 namespace {

@@ -1,7 +1,7 @@
 // The shade conversion with SSSE3 byte shuffles, 16 pixels a step: three
 // 16-entry look-ups make the red, green and blue planes, and three shuffles
 // per output vector interleave them into RGB.
-#include "device/shade_frame_simd.h"
+#include "device/intake/shade_frame_simd.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>

@@ -1,10 +1,10 @@
-#include "device/log_writer.h"
+#include "device/log/log_writer.h"
 
 #include <cstdio>
 #include <new>
 
 #include "core/error.h"
-#include "device/plugin_state.h"
+#include "device/entry/plugin_state.h"
 
 namespace zelk::device {
 namespace {

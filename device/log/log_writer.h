@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "device/platform.h"
+#include "device/entry/platform.h"
 
 namespace zelk::device {
 

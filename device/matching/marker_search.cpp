@@ -1,4 +1,4 @@
-#include "device/marker_search.h"
+#include "device/matching/marker_search.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/trigger_pictures.h"
+#include "device/matching/trigger_pictures.h"
 
 #include <vector>
 

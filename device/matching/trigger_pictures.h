@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/bitmap24.h"
-#include "device/files.h"
+#include "device/entry/files.h"
 
 namespace zelk::device {
 

@@ -1,6 +1,6 @@
 // Preparing a game's trigger set: marker search, cutting, masks, and the
 // per-trigger windows the frame walk (trigger_walk.cpp) checks first.
-#include "device/trigger_set.h"
+#include "device/matching/trigger_set.h"
 
 #include <algorithm>
 #include <cstring>

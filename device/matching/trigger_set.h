@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/bitmap24.h"
-#include "device/marker_search.h"
-#include "device/zelk_frame.h"
+#include "device/matching/marker_search.h"
+#include "device/matching/zelk_frame.h"
 
 namespace zelk::device {
 

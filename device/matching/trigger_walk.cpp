@@ -3,7 +3,7 @@
 // only the triggers whose window agrees compare their rows.
 #include <cstring>
 
-#include "device/trigger_set.h"
+#include "device/matching/trigger_set.h"
 
 namespace zelk::device {
 

@@ -1,6 +1,6 @@
 // TZelkCapture: the game start (trigger folder, trigger pictures) and the
 // player link's lifetime. Matching lives in zelk_matching.cpp.
-#include "device/zelk_capture.h"
+#include "device/matching/zelk_capture.h"
 
 #include "core/utf8.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "core/bitmap24.h"
-#include "device/platform.h"
-#include "device/plugin_state.h"
-#include "device/trigger_pictures.h"
-#include "device/trigger_set.h"
-#include "device/zelk_frame.h"
+#include "device/entry/platform.h"
+#include "device/entry/plugin_state.h"
+#include "device/matching/trigger_pictures.h"
+#include "device/matching/trigger_set.h"
+#include "device/matching/zelk_frame.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/zelk_frame.h"
+#include "device/matching/zelk_frame.h"
 
 namespace zelk::device {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/error.h"
-#include "device/zelk_capture.h"
+#include "device/matching/zelk_capture.h"
 
 namespace zelk::device {
 namespace {

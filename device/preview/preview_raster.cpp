@@ -1,4 +1,4 @@
-#include "device/preview_raster.h"
+#include "device/preview/preview_raster.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "device/preview_settings.h"
+#include "device/preview/preview_settings.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "core/ini_file.h"
-#include "device/preview_raster.h"
-#include "device/settings_keys.h"
+#include "device/preview/preview_raster.h"
+#include "device/entry/settings_keys.h"
 
 namespace zelk::device {
 namespace {

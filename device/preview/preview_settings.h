@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "device/preview_window.h"
-#include "device/settings.h"
+#include "device/preview/preview_window.h"
+#include "device/entry/settings.h"
 
 namespace zelk::device {
 

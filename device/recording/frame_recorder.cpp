@@ -1,9 +1,9 @@
-#include "device/frame_recorder.h"
+#include "device/recording/frame_recorder.h"
 
 #include <cstdio>
 #include <string_view>
 
-#include "device/log_writer.h"
+#include "device/log/log_writer.h"
 
 namespace zelk::device {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "core/dmd_recording.h"
-#include "device/plugin_state.h"
+#include "device/entry/plugin_state.h"
 
 namespace zelk::device {
 

@@ -17,7 +17,7 @@ void serveWaitingMessages();
 // Serves the thread's messages as they come for the given time, then
 // returns (a wait that keeps timers ticking and windows answering). The
 // timers' event loop for code without a message loop of its own
-// (control/timer.h serveTimers), which is why it lives here.
+// (control/timing/timer.h serveTimers), which is why it lives here.
 void serveMessagesFor(unsigned long milliseconds);
 
 }  // namespace zelk::platform

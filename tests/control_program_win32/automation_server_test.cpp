@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "control/program_win32/automation_server.h"
-#include "control/program_win32/dmd_object.h"
+#include "control/program/win32/automation/automation_server.h"
+#include "control/program/win32/automation/dmd_object.h"
 
 namespace zelk::control {
 namespace {

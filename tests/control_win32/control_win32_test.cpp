@@ -8,10 +8,10 @@
 #include <array>
 #include <string>
 
-#include "control/halftone.h"
-#include "control/manual_timer.h"
-#include "control/media_player.h"
-#include "control/recording_device.h"
+#include "control/media/halftone.h"
+#include "control/timing/manual_timer.h"
+#include "control/media/media_player.h"
+#include "control/device/recording_device.h"
 #include "core/error.h"
 #include "gif_writer.h"
 

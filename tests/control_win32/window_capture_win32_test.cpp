@@ -6,12 +6,12 @@
 
 #include <vector>
 
-#include "control/dmd_output.h"
-#include "control/manual_timer.h"
-#include "control/recording_device.h"
-#include "control/screen_mirror.h"
-#include "control/timer.h"
-#include "control/window_capture.h"
+#include "control/output/dmd_output.h"
+#include "control/timing/manual_timer.h"
+#include "control/device/recording_device.h"
+#include "control/mirror/screen_mirror.h"
+#include "control/timing/timer.h"
+#include "control/mirror/window_capture.h"
 #include "platform/win32/handles.h"
 
 namespace zelk::control {

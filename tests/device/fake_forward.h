@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "device/device_forward.h"
+#include "device/forward/device_forward.h"
 #include "dmddevice_table.h"
 
 namespace zelk::test {

@@ -18,7 +18,7 @@
 #include "core/error.h"
 #include "core/ini_file.h"
 #include "core/utf8.h"
-#include "device/platform.h"
+#include "device/entry/platform.h"
 
 namespace zelk::test {
 

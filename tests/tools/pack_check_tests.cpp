@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/bmp_writer.h"
-#include "device/platform.h"
+#include "device/entry/platform.h"
 #include "tools/zelkdmd/pack_check.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "device/platform.h"
+#include "device/entry/platform.h"
 #include "tools/zelkdmd/check_output.h"
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/pack_check.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/bitmap24.h"
-#include "device/trigger_set.h"
+#include "device/matching/trigger_set.h"
 
 namespace zelk::tools {
 

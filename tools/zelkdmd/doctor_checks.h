@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "device/files.h"
+#include "device/entry/files.h"
 #include "tools/zelkdmd/doctor_libraries.h"
 #include "tools/zelkdmd/doctor_report.h"
 #include "tools/zelkdmd/doctor_system.h"

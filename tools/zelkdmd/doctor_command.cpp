@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "device/log_writer.h"
-#include "device/platform.h"
-#include "device/settings_keys.h"
+#include "device/log/log_writer.h"
+#include "device/entry/platform.h"
+#include "device/entry/settings_keys.h"
 #include "platform/bounded_read.h"
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/doctor_checks.h"

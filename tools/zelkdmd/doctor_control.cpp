@@ -1,6 +1,6 @@
 // The control program loads its DMD device library from its own folder at
 // start: the x64 build dmddevice64.dll, else dmddevice.dll; the x86 build
-// dmddevice.dll (control/program_win32/start_up.cpp). The doctor follows
+// dmddevice.dll (control/program/win32/start_up.cpp). The doctor follows
 // the same choice from the program's bitness.
 #include "tools/zelkdmd/doctor_checks.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "device/settings_keys.h"
+#include "device/entry/settings_keys.h"
 #include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "device/trigger_pictures.h"
+#include "device/matching/trigger_pictures.h"
 #include "platform/path_kind.h"
 #include "tools/zelkdmd/doctor_checks.h"
 #include "tools/zelkdmd/pack_check.h"

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "core/ini_file.h"
-#include "device/preview_settings.h"
-#include "device/settings_keys.h"
+#include "device/preview/preview_settings.h"
+#include "device/entry/settings_keys.h"
 
 namespace zelk::tools {
 namespace {

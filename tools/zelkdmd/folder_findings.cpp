@@ -7,7 +7,7 @@
 #include <map>
 #include <system_error>
 
-#include "device/trigger_pictures.h"
+#include "device/matching/trigger_pictures.h"
 #include "tools/zelkdmd/utf8_path.h"
 
 namespace zelk::tools {

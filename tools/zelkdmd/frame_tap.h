@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "control/dmd_device.h"
+#include "control/device/dmd_device.h"
 
 namespace zelk::tools {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "device/trigger_pictures.h"
-#include "device/trigger_set.h"
+#include "device/matching/trigger_pictures.h"
+#include "device/matching/trigger_set.h"
 #include "tools/zelkdmd/folder_findings.h"
 #include "tools/zelkdmd/picture_findings.h"
 

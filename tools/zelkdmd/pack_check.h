@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "device/files.h"
-#include "device/marker_search.h"
+#include "device/entry/files.h"
+#include "device/matching/marker_search.h"
 
 namespace zelk::tools {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/marker_search.h"
+#include "device/matching/marker_search.h"
 
 namespace zelk::tools {
 namespace {

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "control/dmd_device.h"
-#include "control/dmd_output.h"
-#include "control/file_system.h"
-#include "control/halftone.h"
-#include "control/manual_timer.h"
-#include "control/media_path.h"
-#include "control/media_player.h"
-#include "control/still_picture.h"
+#include "control/device/dmd_device.h"
+#include "control/output/dmd_output.h"
+#include "control/media/file_system.h"
+#include "control/media/halftone.h"
+#include "control/timing/manual_timer.h"
+#include "control/media/media_path.h"
+#include "control/media/media_player.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/frame_tap.h"

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "core/png_writer.h"
-#include "device/dmd_driver.h"
-#include "device/zelk_capture.h"
+#include "device/entry/dmd_driver.h"
+#include "device/matching/zelk_capture.h"
 #include "platform/file_write.h"
 #include "tools/zelkdmd/commands.h"
 #include "tools/zelkdmd/contact_sheet.h"

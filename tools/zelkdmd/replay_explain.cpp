@@ -2,7 +2,7 @@
 
 #include <cinttypes>
 
-#include "device/trigger_set.h"
+#include "device/matching/trigger_set.h"
 
 namespace zelk::tools {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "device/zelk_capture.h"
+#include "device/matching/zelk_capture.h"
 
 namespace zelk::tools {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "device/player_link.h"
+#include "device/player/player_link.h"
 
 namespace zelk::tools {
 

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "control/system_file_system.h"
-#include "control/wildcard_match.h"
+#include "control/media/system_file_system.h"
+#include "control/media/wildcard_match.h"
 #include "platform/posix/directory_stream.h"
 #include "platform/path_kind.h"
 

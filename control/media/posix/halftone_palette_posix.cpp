@@ -1,5 +1,5 @@
 // No system halftone palette here: the core's fixed table stands in.
-#include "control/halftone.h"
+#include "control/media/halftone.h"
 #include "core/halftone_palette.h"
 
 namespace zelk::control {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "control/still_picture.h"
+#include "control/media/still_picture.h"
 
 namespace zelk::control {
 

@@ -1,4 +1,4 @@
-#include "control/posix/picture_codecs_posix.h"
+#include "control/media/posix/picture_codecs_posix.h"
 
 #include <png.h>
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "control/posix/picture_codecs_posix.h"
-#include "control/still_picture.h"
+#include "control/media/posix/picture_codecs_posix.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 
 namespace zelk::control {

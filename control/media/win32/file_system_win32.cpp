@@ -2,7 +2,7 @@
 // system keeps them; paths cross as UTF-8.
 #include <windows.h>
 
-#include "control/system_file_system.h"
+#include "control/media/system_file_system.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 

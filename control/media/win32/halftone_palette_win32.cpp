@@ -2,7 +2,7 @@
 // GIF frames in the same colours a palette-based drawing on Windows would.
 #include <windows.h>
 
-#include "control/halftone.h"
+#include "control/media/halftone.h"
 #include "core/halftone_palette.h"
 #include "platform/win32/handles.h"
 

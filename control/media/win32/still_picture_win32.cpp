@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "control/still_picture.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/error_text.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "control/window_capture.h"
+#include "control/mirror/window_capture.h"
 
 namespace zelk::control {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "control/window_capture.h"
+#include "control/mirror/window_capture.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/text.h"

@@ -1,4 +1,4 @@
-#include "control/program_win32/dmd_form.h"
+#include "control/program/win32/dmd_form.h"
 
 #include "core/error.h"
 #include "platform/win32/error_text.h"

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "control/dmd_device.h"
-#include "control/program_win32/automation_server.h"
-#include "control/program_win32/tray_icon.h"
-#include "control/timer.h"
+#include "control/device/dmd_device.h"
+#include "control/program/win32/automation/automation_server.h"
+#include "control/program/win32/tray_icon.h"
+#include "control/timing/timer.h"
 
 namespace zelk::control {
 

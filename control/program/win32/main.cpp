@@ -6,14 +6,14 @@
 
 #include <memory>
 
-#include "control/dmd_controller.h"
-#include "control/file_system.h"
-#include "control/halftone.h"
-#include "control/program_win32/automation_server.h"
-#include "control/program_win32/dmd_form.h"
-#include "control/program_win32/start_up.h"
-#include "control/window_capture.h"
-#include "control/still_picture.h"
+#include "control/program/dmd_controller.h"
+#include "control/media/file_system.h"
+#include "control/media/halftone.h"
+#include "control/program/win32/automation/automation_server.h"
+#include "control/program/win32/dmd_form.h"
+#include "control/program/win32/start_up.h"
+#include "control/mirror/window_capture.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 #include "platform/win32/error_text.h"
 

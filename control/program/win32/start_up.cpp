@@ -1,4 +1,4 @@
-#include "control/program_win32/start_up.h"
+#include "control/program/win32/start_up.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "control/dmd_device.h"
+#include "control/device/dmd_device.h"
 
 namespace zelk::control {
 

@@ -1,4 +1,4 @@
-#include "control/program_win32/tray_icon.h"
+#include "control/program/win32/tray_icon.h"
 
 #include <shellapi.h>
 

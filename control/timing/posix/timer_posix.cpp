@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "control/timer.h"
+#include "control/timing/timer.h"
 
 namespace zelk::control {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "control/timer.h"
+#include "control/timing/timer.h"
 #include "platform/win32/messages.h"
 
 namespace zelk::control {

@@ -1,4 +1,4 @@
-#include "device/posix/clock_and_text.h"
+#include "device/entry/posix/clock_and_text.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Clock and text on POSIX: the host's 8-bit game names are read as Latin-1,
 // upper case covers ASCII and the Latin-1 letters, the time separator is ':'.
-#include "device/clock_and_text.h"
+#include "device/entry/clock_and_text.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/posix/files.h"
+#include "device/entry/posix/files.h"
 
 #include <dlfcn.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The plug-in's files on POSIX: the library's folder from the dynamic loader,
 // the platform layer's bounded read, and a UTF-8 log.
-#include "device/files.h"
+#include "device/entry/files.h"
 
 namespace zelk::device {
 

@@ -1,10 +1,10 @@
 // The services of the plug-in on Linux and other POSIX systems. There is no
 // preview window here: frames are still taken in and matched.
-#include "device/platform.h"
-#include "device/posix/clock_and_text.h"
-#include "device/posix/files.h"
-#include "device/posix/player_link.h"
-#include "device/posix/settings.h"
+#include "device/entry/platform.h"
+#include "device/entry/posix/clock_and_text.h"
+#include "device/entry/posix/files.h"
+#include "device/player/posix/player_link.h"
+#include "device/entry/posix/settings.h"
 
 namespace zelk::device {
 namespace {

@@ -1,4 +1,4 @@
-#include "device/posix/settings.h"
+#include "device/entry/posix/settings.h"
 
 #include "core/error.h"
 #include "core/ini_file.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Settings on POSIX: the profile file read whole (through the bounded read)
 // and searched by the core's profile rules.
-#include "device/settings.h"
+#include "device/entry/settings.h"
 
 namespace zelk::device {
 

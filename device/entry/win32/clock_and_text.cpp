@@ -1,4 +1,4 @@
-#include "device/win32/clock_and_text.h"
+#include "device/entry/win32/clock_and_text.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Clock and text on Windows, by the user's locale: the ANSI code page for the
 // host's game names, the locale's upper case and time separator.
-#include "device/clock_and_text.h"
+#include "device/entry/clock_and_text.h"
 
 namespace zelk::device {
 

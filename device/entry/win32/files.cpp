@@ -1,6 +1,6 @@
-#include "device/win32/files.h"
+#include "device/entry/win32/files.h"
 
-#include "device/win32/library_module.h"
+#include "device/entry/win32/library_module.h"
 #include "platform/bounded_read.h"
 #include "platform/file_write.h"
 #include "platform/folder.h"

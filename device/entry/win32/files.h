@@ -1,7 +1,7 @@
 #pragma once
 // The plug-in's files on Windows: the library's folder from its module, the
 // platform layer's bounded read, and a log in the ANSI code page.
-#include "device/files.h"
+#include "device/entry/files.h"
 
 namespace zelk::device {
 

@@ -1,10 +1,10 @@
 // The services of the plug-in on Windows.
-#include "device/platform.h"
-#include "device/win32/clock_and_text.h"
-#include "device/win32/files.h"
-#include "device/win32/player_link.h"
-#include "device/win32/preview_window.h"
-#include "device/win32/settings.h"
+#include "device/entry/platform.h"
+#include "device/entry/win32/clock_and_text.h"
+#include "device/entry/win32/files.h"
+#include "device/player/win32/player_link.h"
+#include "device/preview/win32/preview_window.h"
+#include "device/entry/win32/settings.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/win32/library_module.h"
+#include "device/entry/win32/library_module.h"
 
 #include <atomic>
 

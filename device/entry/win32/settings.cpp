@@ -1,4 +1,4 @@
-#include "device/win32/settings.h"
+#include "device/entry/win32/settings.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Settings on Windows: the system's own profile-file functions.
-#include "device/settings.h"
+#include "device/entry/settings.h"
 
 namespace zelk::device {
 

@@ -1,4 +1,4 @@
-#include "device/posix/player_link.h"
+#include "device/player/posix/player_link.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,8 +6,8 @@
 //    <value>" lines to the file named by $ZELK_PLAYER_LOG (created when
 //    missing), or writes them to standard error when that variable is unset
 //    or empty.
-#include "device/files.h"
-#include "device/player_link.h"
+#include "device/entry/files.h"
+#include "device/player/player_link.h"
 
 namespace zelk::device {
 

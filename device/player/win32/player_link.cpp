@@ -1,12 +1,12 @@
-#include "device/win32/player_link.h"
+#include "device/player/win32/player_link.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
 
-#include "device/win32/library_module.h"
-#include "device/win32/pin_display.h"
-#include "device/win32/player_registration.h"
+#include "device/entry/win32/library_module.h"
+#include "device/player/win32/pin_display.h"
+#include "device/player/win32/player_registration.h"
 #include "platform/win32/bstr.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/error_text.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The link to the media player VantorPlayer: where its media live (from its
 // registration, player_registration.h) and its display object TPinDisplay.
-#include "device/player_link.h"
+#include "device/player/player_link.h"
 
 namespace zelk::device {
 

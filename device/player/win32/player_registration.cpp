@@ -1,4 +1,4 @@
-#include "device/win32/player_registration.h"
+#include "device/player/win32/player_registration.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "device/win32/preview_window.h"
+#include "device/preview/win32/preview_window.h"
 
 #include <algorithm>
 
 #include "core/error.h"
-#include "device/win32/library_module.h"
+#include "device/entry/win32/library_module.h"
 #include "platform/win32/error_text.h"
 
 namespace zelk::device {

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "device/preview_raster.h"
-#include "device/preview_window.h"
+#include "device/preview/preview_raster.h"
+#include "device/preview/preview_window.h"
 #include "platform/win32/handles.h"
 
 namespace zelk::device {

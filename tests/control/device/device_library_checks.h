@@ -1,15 +1,15 @@
 #pragma once
 // What both systems' device-library tests check, over the fake libraries
-// (tests/control/fake_device_library): the four entry points driven once, and
+// (tests/control/device/fake_device_library): the four entry points driven once, and
 // libraries that cannot be used refused with the path and the reason.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 
-#include "control/dmd_device.h"
-#include "control/dmd_output.h"
-#include "control/source_fixtures.h"
+#include "control/device/dmd_device.h"
+#include "control/output/dmd_output.h"
+#include "control/output/source_fixtures.h"
 #include "core/error.h"
 
 namespace zelk::control::testing {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "control/device_library_checks.h"
+#include "control/device/device_library_checks.h"
 
 namespace zelk::control {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "control/dmd_device.h"
+#include "control/device/dmd_device.h"
 
 namespace zelk::control::testing {
 

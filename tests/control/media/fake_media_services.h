@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "control/file_system.h"
-#include "control/still_picture.h"
+#include "control/media/file_system.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 
 namespace zelk::test {

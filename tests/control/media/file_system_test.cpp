@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "control/file_system.h"
+#include "control/media/file_system.h"
 #include "core/error.h"
-#include "temp_folder.h"
+#include "control/temp_folder.h"
 
 namespace zelk::control {
 namespace {

@@ -7,8 +7,8 @@
 #include <set>
 #include <type_traits>
 
-#include "control/gif_bitmap.h"
-#include "control/halftone.h"
+#include "control/media/gif_bitmap.h"
+#include "control/media/halftone.h"
 #include "core/error.h"
 
 namespace zelk {

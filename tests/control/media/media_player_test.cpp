@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <optional>
 
-#include "control/halftone.h"
-#include "control/manual_timer.h"
-#include "control/media_player.h"
+#include "control/media/halftone.h"
+#include "control/timing/manual_timer.h"
+#include "control/media/media_player.h"
 #include "core/error.h"
 #include "fake_media_services.h"
 #include "gif_writer.h"
 #include "picture_writer.h"
-#include "control/recording_device.h"
-#include "temp_folder.h"
+#include "control/device/recording_device.h"
+#include "control/temp_folder.h"
 
 namespace zelk::control {
 namespace {

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "control/frame_rate.h"
-#include "control/manual_timer.h"
-#include "control/media_path.h"
-#include "control/wildcard_match.h"
+#include "control/timing/frame_rate.h"
+#include "control/timing/manual_timer.h"
+#include "control/media/media_path.h"
+#include "control/media/wildcard_match.h"
 
 namespace zelk::control {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "control/still_picture.h"
+#include "control/media/still_picture.h"
 #include "core/error.h"
 #include "picture_writer.h"
 

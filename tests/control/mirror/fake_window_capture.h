@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "control/window_capture.h"
+#include "control/mirror/window_capture.h"
 
 namespace zelk::test {
 

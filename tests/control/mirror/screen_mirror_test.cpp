@@ -2,9 +2,9 @@
 // the window wait, the four states, the overlay's transparency and reads that fail.
 #include <gtest/gtest.h>
 
-#include "control/manual_timer.h"
-#include "control/recording_device.h"
-#include "control/screen_mirror.h"
+#include "control/timing/manual_timer.h"
+#include "control/device/recording_device.h"
+#include "control/mirror/screen_mirror.h"
 #include "fake_window_capture.h"
 
 namespace zelk::control {

@@ -2,8 +2,8 @@
 // wait whose clock moves with its sleeps.
 #include <gtest/gtest.h>
 
-#include "control/screen_mirror.h"
-#include "control/window_capture.h"
+#include "control/mirror/screen_mirror.h"
+#include "control/mirror/window_capture.h"
 
 namespace zelk::control {
 namespace {

@@ -1,4 +1,4 @@
-#include "control/dmd_output.h"
+#include "control/output/dmd_output.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <random>
 
-#include "control/bilinear.h"
-#include "control/recording_device.h"
-#include "control/reference_resample.h"
-#include "control/source_fixtures.h"
+#include "control/output/bilinear.h"
+#include "control/device/recording_device.h"
+#include "control/output/reference_resample.h"
+#include "control/output/source_fixtures.h"
 #include "core/error.h"
 
 namespace zelk::control {

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "control/source_bitmap.h"
+#include "control/output/source_bitmap.h"
 #include "core/bitmap24.h"
 
 namespace zelk::control::testing {

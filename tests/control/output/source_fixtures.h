@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "control/source_bitmap.h"
+#include "control/output/source_bitmap.h"
 
 namespace zelk::control::testing {
 

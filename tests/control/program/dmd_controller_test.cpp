@@ -4,12 +4,12 @@
 
 #include <stdexcept>
 
-#include "control/dmd_controller.h"
-#include "control/manual_timer.h"
-#include "control/recording_device.h"
+#include "control/program/dmd_controller.h"
+#include "control/timing/manual_timer.h"
+#include "control/device/recording_device.h"
 #include "core/halftone_palette.h"
-#include "fake_media_services.h"
-#include "fake_window_capture.h"
+#include "control/media/fake_media_services.h"
+#include "control/mirror/fake_window_capture.h"
 
 namespace zelk::control {
 namespace {

@@ -1,7 +1,7 @@
 // The automation server's command-line switches and the command it registers.
 #include <gtest/gtest.h>
 
-#include "control/server_switches.h"
+#include "control/program/server_switches.h"
 
 namespace zelk::control {
 namespace {

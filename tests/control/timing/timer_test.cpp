@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "control/timer.h"
+#include "control/timing/timer.h"
 
 namespace zelk::control {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <tuple>
 
-#include "device/dmd_driver.h"
-#include "device/log_writer.h"
-#include "fake_forward.h"
-#include "fake_platform.h"
+#include "device/entry/dmd_driver.h"
+#include "device/log/log_writer.h"
+#include "device/fake_forward.h"
+#include "device/fake_platform.h"
 
 namespace {
 

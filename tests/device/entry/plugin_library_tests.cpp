@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "dmddevice_table.h"
-#include "fake_platform.h"
+#include "device/fake_platform.h"
 
 namespace {
 

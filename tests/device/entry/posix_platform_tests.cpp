@@ -2,7 +2,7 @@
 // create/append semantics, settings, file reads, the player stand-in.
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include "device/fake_platform.h"
 
 namespace {
 

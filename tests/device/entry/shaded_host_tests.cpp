@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "device/dmd_driver.h"
-#include "device/frame_intake.h"
-#include "device/legacy_frame.h"
-#include "device/shade_frame.h"
-#include "fake_platform.h"
+#include "device/entry/dmd_driver.h"
+#include "device/intake/frame_intake.h"
+#include "device/forward/legacy_frame.h"
+#include "device/intake/shade_frame.h"
+#include "device/fake_platform.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "device/device_forward.h"
+#include "device/forward/device_forward.h"
 
 namespace zelk::device {
 namespace {

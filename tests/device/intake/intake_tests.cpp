@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "device/frame_intake.h"
-#include "device/zelk_frame.h"
+#include "device/intake/frame_intake.h"
+#include "device/matching/zelk_frame.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // and the log lines in their order.
 #include <gtest/gtest.h>
 
-#include "device/plugin_state.h"
-#include "device/zelk_capture.h"
-#include "fake_platform.h"
+#include "device/entry/plugin_state.h"
+#include "device/matching/zelk_capture.h"
+#include "device/fake_platform.h"
 
 namespace {
 

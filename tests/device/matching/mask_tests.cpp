@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "device/trigger_set.h"
-#include "device/zelk_frame.h"
-#include "fake_platform.h"
+#include "device/matching/trigger_set.h"
+#include "device/matching/zelk_frame.h"
+#include "device/fake_platform.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "device/dmd_driver.h"
-#include "device/zelk_capture.h"
-#include "fake_platform.h"
+#include "device/entry/dmd_driver.h"
+#include "device/matching/zelk_capture.h"
+#include "device/fake_platform.h"
 
 namespace {
 

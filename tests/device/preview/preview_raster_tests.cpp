@@ -3,7 +3,7 @@
 // a dark gap between neighbours; the target's row stride is honoured.
 #include <gtest/gtest.h>
 
-#include "device/preview_raster.h"
+#include "device/preview/preview_raster.h"
 
 namespace {
 

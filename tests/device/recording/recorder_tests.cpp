@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "core/dmd_recording.h"
-#include "device/dmd_driver.h"
-#include "device/frame_recorder.h"
-#include "fake_platform.h"
+#include "device/entry/dmd_driver.h"
+#include "device/recording/frame_recorder.h"
+#include "device/fake_platform.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/error.h"
-#include "device/platform.h"
+#include "device/entry/platform.h"
 #include "platform/win32/handles.h"
 #include "plugin_host.h"
 #include "test_support.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "core/png_writer.h"
-#include "device/preview_raster.h"
+#include "device/preview/preview_raster.h"
 #include "plugin_host.h"
 #include "test_support.h"
 

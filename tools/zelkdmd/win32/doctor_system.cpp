@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "device/win32/player_registration.h"
+#include "device/player/win32/player_registration.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/text.h"
 

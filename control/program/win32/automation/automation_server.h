@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "control/dmd_controller.h"
+#include "control/program/dmd_controller.h"
 
 namespace zelk::control {
 
@@ -38,7 +38,7 @@ public:
 // the program file does not describe the class.
 std::unique_ptr<AutomationServer> makeAutomationServer();
 
-struct DmdTypes;  // control/program_win32/dmd_object.h
+struct DmdTypes;  // control/program/win32/automation/dmd_object.h
 // The same from its two sources: the class's descriptions, and the command
 // line after the program name, read again for every fresh server.
 std::unique_ptr<AutomationServer> makeAutomationServer(std::shared_ptr<const DmdTypes> types,

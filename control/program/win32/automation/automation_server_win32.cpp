@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "control/program_win32/automation_server.h"
-#include "control/program_win32/class_registration.h"
-#include "control/program_win32/dmd_identity.h"
-#include "control/program_win32/dmd_object.h"
-#include "control/server_switches.h"
+#include "control/program/win32/automation/automation_server.h"
+#include "control/program/win32/automation/class_registration.h"
+#include "control/program/win32/automation/dmd_identity.h"
+#include "control/program/win32/automation/dmd_object.h"
+#include "control/program/server_switches.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/error_text.h"

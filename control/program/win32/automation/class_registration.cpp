@@ -1,12 +1,12 @@
-#include "control/program_win32/class_registration.h"
+#include "control/program/win32/automation/class_registration.h"
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <string>
 
-#include "control/program_win32/dmd_identity.h"
-#include "control/server_switches.h"
+#include "control/program/win32/automation/dmd_identity.h"
+#include "control/program/server_switches.h"
 #include "core/error.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/error_text.h"

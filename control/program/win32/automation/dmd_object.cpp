@@ -1,9 +1,9 @@
-#include "control/program_win32/dmd_object.h"
+#include "control/program/win32/automation/dmd_object.h"
 
 #include <exception>
 #include <string>
 
-#include "control/program_win32/dmd_identity.h"
+#include "control/program/win32/automation/dmd_identity.h"
 #include "core/error.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/error_text.h"

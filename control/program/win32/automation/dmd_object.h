@@ -9,7 +9,7 @@
 #include <atomic>
 #include <memory>
 
-#include "control/dmd_controller.h"
+#include "control/program/dmd_controller.h"
 #include "platform/win32/com_ptr.h"
 
 namespace zelk::control {

@@ -22,7 +22,7 @@ for arch in x86 x64; do
   preset=$([ $arch = x86 ] && echo win32 || echo win64)
   plugin=$([ $arch = x86 ] && echo dmddeviceZelk.dll || echo dmddeviceZelk64.dll)
   files+=("$arch/$plugin=build/$preset/device/$plugin"
-          "$arch/ZelkDMDControl.exe=build/$preset/control/program_win32/ZelkDMDControl.exe"
+          "$arch/ZelkDMDControl.exe=build/$preset/control/program/win32/ZelkDMDControl.exe"
           "$arch/zelkdmd.exe=build/$preset/tools/zelkdmd/zelkdmd.exe")
 done
 files+=(LICENSE=LICENSE README.txt=packaging/windows/README.txt

@@ -13,7 +13,7 @@
 #include "control/media/media_player.h"
 #include "control/device/recording_device.h"
 #include "core/error.h"
-#include "gif_writer.h"
+#include "control/media/gif_writer.h"
 
 namespace zelk::control {
 namespace {

@@ -87,7 +87,9 @@ Effect effectOf(const SettingKey& key, const std::optional<std::string>& written
     Effect effect;
     switch (key.kind) {
     case SettingKind::onOff:
-        effect.value = profileIntegerOr(written, key.defaultNumber) == 1 ? "1" : "0";
+        // One character assigned: GCC 12's -Wrestrict misreads the
+        // assignment of a literal chosen by ?: in the x86 build.
+        effect.value.assign(1, profileIntegerOr(written, key.defaultNumber) == 1 ? '1' : '0');
         if (written && number != 0 && number != 1) effect.refused = "only 1 turns it on";
         break;
     case SettingKind::number:

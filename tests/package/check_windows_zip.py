@@ -24,7 +24,7 @@ TEXT_FILES = ["LICENSE", "README.txt", "dmddevicezelk.ini"]
 EXPECTED = sorted(TEXT_FILES + [f"{arch}/{name}" for arch, names in PROGRAMS.items() for name in names])
 
 # DLLs that every supported Windows has; the C and C++ runtimes are linked in.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
+SYSTEM_DLLS = {"kernel32.dll", "version.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
                "msvcrt.dll", "windowscodecs.dll", "shell32.dll", "comctl32.dll"}
 
 RT_VERSION = 16
